@@ -1,0 +1,124 @@
+#include "system/system.h"
+#include "system/internal.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// Timers by serial, main thread only. A tick event names its timer by serial,
+// so one that arrives after the timer is gone finds nothing and is dropped.
+std::unordered_map<uint32_t, std::weak_ptr<TickTimer>>& LiveTimers() {
+    static std::unordered_map<uint32_t, std::weak_ptr<TickTimer>> timers;
+    return timers;
+}
+
+// Runs on SDL's timer thread: it only posts the tick to the main thread.
+Uint32 PostTick(Uint32 interval, void* serial) {
+    SDL_Event event{};
+    event.type = kelp_system::TickEventType();
+    event.user.code = static_cast<Sint32>(reinterpret_cast<uintptr_t>(serial));
+    SDL_PushEvent(&event);
+    return interval;
+}
+
+int32_t StartPeriodicCallback(float hertz, uint32_t serial) {
+    if (!(hertz > 0)) return 0;
+    int32_t period = TruncToInt(1000.0 / hertz);
+    if (period < 1) return 0;
+    return SDL_AddTimer(static_cast<Uint32>(period), PostTick,
+                        reinterpret_cast<void*>(static_cast<uintptr_t>(serial)));
+}
+
+// The platform's timers end with the process; stopping them at the end also
+// releases the timers that only kept themselves alive.
+void StopAllTimersAtExit() {
+    static const bool registered = [] {
+        AddExitHandler([] {
+            std::vector<TickTimerRef> running;
+            for (auto& [serial, weak] : LiveTimers())
+                if (auto timer = weak.lock()) running.push_back(timer);
+            for (auto& timer : running) StopTickTimer(timer);
+        });
+        return true;
+    }();
+    (void)registered;
+}
+
+}  // namespace
+
+namespace kelp_system {
+
+uint32_t TickEventType() {
+    static const uint32_t type = SDL_RegisterEvents(1);
+    return type;
+}
+
+void FireTickTimer(uint32_t serial) {
+    auto found = LiveTimers().find(serial);
+    if (found == LiveTimers().end()) return;
+    TickTimerRef timer = found->second.lock();
+    if (!timer) return;
+    timer->ticks += 1;
+    if (timer->tickEvent)
+        RunHooks(EmitEventHookId(), timer->tickEvent);
+    else
+        EmitInputEvent(TimerTick, timer, timer->ticks, 0, 0, 0, nullptr);
+}
+
+}  // namespace kelp_system
+
+int32_t MillisNow() {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    return static_cast<int32_t>(static_cast<uint32_t>(ms));
+}
+
+void SleepMillis(int32_t ms) {
+    if (ms < 0) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+TickTimer::~TickTimer() {
+    if (platformTimerId != 0) SDL_RemoveTimer(platformTimerId);
+    LiveTimers().erase(serial);
+}
+
+TickTimerRef CreateTickTimer(float hertz, EventRef tickEvent) {
+    static uint32_t lastSerial = 0;
+    auto timer = std::make_shared<TickTimer>();
+    timer->serial = ++lastSerial;
+    timer->selfReference = timer;
+    timer->tickEvent = std::move(tickEvent);
+    LiveTimers()[timer->serial] = timer;
+    timer->platformTimerId = StartPeriodicCallback(hertz, timer->serial);
+    // A timer the platform refused can never be stopped, so it must not keep
+    // itself alive.
+    if (timer->platformTimerId == 0) timer->selfReference = nullptr;
+    StopAllTimersAtExit();
+    return timer;
+}
+
+int32_t WaitTickTimer(const TickTimerRef& timer) {
+    int32_t d = 0;
+    do {
+        WaitAndPumpMessages();
+        d = timer->ticks - timer->lastWaitTicks;
+    } while (d == 0);
+    timer->lastWaitTicks += d;
+    return d;
+}
+
+int32_t TickTimerTicks(const TickTimerRef& timer) { return timer->ticks; }
+
+void StopTickTimer(const TickTimerRef& timer) {
+    if (timer->platformTimerId == 0) return;
+    SDL_RemoveTimer(timer->platformTimerId);
+    timer->platformTimerId = 0;
+    timer->tickEvent = nullptr;
+    timer->selfReference = nullptr;
+}

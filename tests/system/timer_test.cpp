@@ -1,0 +1,115 @@
+// Tick timers: ticks travel from SDL's timer thread through the event queue
+// and are counted on the main thread. Bounds are loose: these check
+// behaviour, not speed.
+#include "system/system.h"
+
+#include <gtest/gtest.h>
+
+class Timers : public ::testing::Test {
+protected:
+    void SetUp() override { InitSystemLayer(); }
+};
+
+TEST_F(Timers, TicksAreCountedOnlyWhilePumping) {
+    TickTimerRef timer = CreateTickTimer(100, nullptr);
+    ASSERT_NE(timer->platformTimerId, 0);
+    SleepMillis(120);
+    EXPECT_EQ(TickTimerTicks(timer), 0);
+    PumpMessages();
+    EXPECT_GE(TickTimerTicks(timer), 5);
+    StopTickTimer(timer);
+}
+
+TEST_F(Timers, WaitNeverReturnsZeroAndDropsFramesAfterABusyOne) {
+    TickTimerRef timer = CreateTickTimer(30, nullptr);
+    for (int i = 0; i < 5; ++i) EXPECT_GE(WaitTickTimer(timer), 1);
+    SleepMillis(80);  // a frame longer than two periods, without pumping
+    EXPECT_GE(WaitTickTimer(timer), 2);
+    StopTickTimer(timer);
+}
+
+TEST_F(Timers, ThirtyHertzCountsAboutSixtyTicksInTwoSeconds) {
+    TickTimerRef timer = CreateTickTimer(30, nullptr);
+    int32_t start = MillisNow();
+    int32_t counted = 0;
+    while (MillisNow() - start < 2000) counted += WaitTickTimer(timer);
+    EXPECT_GT(counted, 50);
+    EXPECT_LT(counted, 70);
+    EXPECT_EQ(counted, TickTimerTicks(timer));
+    StopTickTimer(timer);
+}
+
+TEST_F(Timers, TicksCarryTheTimerOrItsOwnEvent) {
+    static std::vector<EventRef> seen;
+    auto record = [](int32_t, const ObjectRef& data, void*) -> ObjectRef {
+        if (auto event = std::dynamic_pointer_cast<TEvent>(data)) seen.push_back(event);
+        return data;
+    };
+    AddHook(EmitEventHookId(), record, nullptr, 0);
+    TickTimerRef plain = CreateTickTimer(50, nullptr);
+    WaitTickTimer(plain);
+    StopTickTimer(plain);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0]->id, TimerTick);
+    EXPECT_EQ(seen[0]->source.get(), plain.get());
+    EXPECT_EQ(seen[0]->data, 1);
+
+    seen.clear();
+    auto own = std::make_shared<TEvent>();
+    own->id = 0x4242;
+    TickTimerRef custom = CreateTickTimer(50, own);
+    WaitTickTimer(custom);
+    StopTickTimer(custom);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0], own);
+    RemoveHook(EmitEventHookId(), record, nullptr);
+}
+
+TEST_F(Timers, TicksPostedBeforeAStopStillCountAndNoneAfter) {
+    TickTimerRef timer = CreateTickTimer(200, nullptr);
+    SleepMillis(60);
+    StopTickTimer(timer);
+    EXPECT_EQ(timer->platformTimerId, 0);
+    EXPECT_EQ(timer->selfReference, nullptr);
+    PumpMessages();
+    int32_t counted = TickTimerTicks(timer);
+    EXPECT_GT(counted, 0);
+    SleepMillis(40);
+    PumpMessages();
+    EXPECT_EQ(TickTimerTicks(timer), counted);
+}
+
+TEST_F(Timers, TicksOfAFreedTimerReachNothing) {
+    std::weak_ptr<TickTimer> watch;
+    {
+        TickTimerRef timer = CreateTickTimer(500, nullptr);
+        watch = timer;
+        SleepMillis(30);  // ticks wait in the queue
+        StopTickTimer(timer);
+    }
+    EXPECT_TRUE(watch.expired());
+    PumpMessages();  // under the sanitizers, a stale pointer would show here
+    TickTimerRef next = CreateTickTimer(100, nullptr);
+    EXPECT_GE(WaitTickTimer(next), 1);
+    StopTickTimer(next);
+}
+
+TEST_F(Timers, RefusedRatesGiveATimerThatNeverRunsNorKeepsItselfAlive) {
+    for (float hertz : {0.0f, 5000.0f, -30.0f}) {
+        TickTimerRef timer = CreateTickTimer(hertz, nullptr);
+        EXPECT_EQ(timer->platformTimerId, 0) << hertz;
+        std::weak_ptr<TickTimer> watch = timer;
+        timer.reset();
+        EXPECT_TRUE(watch.expired()) << hertz;
+    }
+}
+
+TEST(Clock, SleepsAndTheMillisecondClock) {
+    int32_t before = MillisNow();
+    SleepMillis(-5);
+    EXPECT_LT(MillisNow() - before, 5);
+    SleepMillis(30);
+    int32_t slept = MillisNow() - before;
+    EXPECT_GE(slept, 30);
+    EXPECT_LT(slept, 1000);
+}
