@@ -6,7 +6,7 @@ namespace {
 
 // Newest first; records are never removed, so pointers to them stay valid.
 std::forward_list<EmbeddedFile>& Registry() {
-    static std::forward_list<EmbeddedFile> files;
+    static auto& files = *new std::forward_list<EmbeddedFile>;
     return files;
 }
 

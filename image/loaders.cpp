@@ -16,7 +16,7 @@ public:
 
 // Registered JPEG then PNG, so PNG is tried first.
 std::forward_list<std::shared_ptr<PixelMapLoader>>& Loaders() {
-    static std::forward_list<std::shared_ptr<PixelMapLoader>> loaders{
+    static auto& loaders = *new std::forward_list<std::shared_ptr<PixelMapLoader>>{
         std::make_shared<PngLoader>(), std::make_shared<JpegLoader>()};
     return loaders;
 }

@@ -211,7 +211,7 @@ public:
 };
 
 std::forward_list<std::shared_ptr<UrlStreamFactory>>& Factories() {
-    static std::forward_list<std::shared_ptr<UrlStreamFactory>> factories{
+    static auto& factories = *new std::forward_list<std::shared_ptr<UrlStreamFactory>>{
         std::make_shared<EmbeddedFileFactory>()};
     return factories;
 }

@@ -15,7 +15,7 @@ struct THook {
 };
 
 std::array<std::forward_list<THook>, MaxHookIds + 1>& HookLists() {
-    static std::array<std::forward_list<THook>, MaxHookIds + 1> lists;
+    static auto& lists = *new std::array<std::forward_list<THook>, MaxHookIds + 1>;
     return lists;
 }
 

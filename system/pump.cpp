@@ -214,7 +214,7 @@ void HidePointer() { SetPointerVisible(false); }
 
 namespace {
 std::string& TitleStorage() {
-    static std::string title = "Pondlark Application";
+    static auto& title = *new std::string("Pondlark Application");
     return title;
 }
 }  // namespace

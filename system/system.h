@@ -31,7 +31,8 @@ public:
 [[noreturn]] void RaiseRuntimeError(const std::string& message);
 
 // Handlers run last registered first, from EndProgram(), when main returns and
-// after an uncaught runtime error.
+// after an uncaught runtime error. They may run after static destructors have
+// begun, so module state they touch is allocated once and never destroyed.
 void AddExitHandler(std::function<void()> handler);
 [[noreturn]] void EndProgram();
 

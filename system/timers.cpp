@@ -13,7 +13,7 @@ namespace {
 // Timers by serial, main thread only. A tick event names its timer by serial,
 // so one that arrives after the timer is gone finds nothing and is dropped.
 std::unordered_map<uint32_t, std::weak_ptr<TickTimer>>& LiveTimers() {
-    static std::unordered_map<uint32_t, std::weak_ptr<TickTimer>> timers;
+    static auto& timers = *new std::unordered_map<uint32_t, std::weak_ptr<TickTimer>>;
     return timers;
 }
 

@@ -1,0 +1,376 @@
+// The OpenGL 2D driver: immediate-mode drawing with a pixel-exact projection,
+// cached texture, texturing and blend state, and textures made from pixel maps.
+#include "render/internal.h"
+
+#include <SDL_opengl.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace kelp_render {
+namespace {
+
+struct GLState {
+    GLuint boundTexture = 0;
+    bool texturing = false;
+    int32_t blendMode = 0;
+    uint8_t colour[4] = {};
+    float ix = 1, iy = 0, jx = 0, jy = 1;
+    int64_t binds = 0;
+    std::function<bool(int32_t, int32_t)> sizeCheck;
+};
+
+GLState gl;
+
+void TexturingOff() {
+    if (!gl.texturing) return;
+    glDisable(GL_TEXTURE_2D);
+    gl.texturing = false;
+}
+
+void BindTexture(GLuint texture) {
+    if (texture != gl.boundTexture) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        gl.boundTexture = texture;
+        ++gl.binds;
+    }
+    if (!gl.texturing) {
+        glEnable(GL_TEXTURE_2D);
+        gl.texturing = true;
+    }
+}
+
+void Vertex(float x, float y, float tx, float ty) {
+    glVertex2f(x * gl.ix + y * gl.iy + tx, x * gl.jx + y * gl.jy + ty);
+}
+
+bool ProxyAccepts(int32_t width, int32_t height) {
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLint accepted = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
+    return accepted != 0;
+}
+
+int32_t PowerOfTwoAtLeast(int32_t n) {
+    int32_t power = 1;
+    while (power < n) power *= 2;
+    return power;
+}
+
+// The largest texture the library takes, halving both sides together.
+void TextureSize(int32_t width, int32_t height, int32_t& tw, int32_t& th) {
+    tw = PowerOfTwoAtLeast(width);
+    th = PowerOfTwoAtLeast(height);
+    const auto& accepts = gl.sizeCheck ? gl.sizeCheck : ProxyAccepts;
+    while (!accepts(tw, th)) {
+        if (tw == 1 && th == 1) RaiseRuntimeError("Unable to calculate tex size");
+        if (tw > 1) tw /= 2;
+        if (th > 1) th /= 2;
+    }
+}
+
+// The picture in the top-left corner of a tw x th RGBA map, with its last
+// column and row repeated once so filtering never pulls in foreign texels.
+PixmapRef PadToTexture(const TPixmap& picture, int32_t tw, int32_t th) {
+    int32_t w = picture.width, h = picture.height;
+    if (w == tw && h == th) return picture.ConvertedTo(FMT_RGBA32);
+    PixmapRef padded = CreatePixelMap(tw, th, FMT_RGBA32, 4);
+    padded->PasteFrom(picture, 0, 0);
+    if (w < tw)
+        for (int32_t y = 0; y < h; ++y) std::memcpy(padded->PixelAddress(w, y), padded->PixelAddress(w - 1, y), 4);
+    if (h < th) std::memcpy(padded->PixelAddress(0, h), padded->PixelAddress(0, h - 1), static_cast<size_t>(w) * 4);
+    if (w < tw && h < th) std::memcpy(padded->PixelAddress(w, h), padded->PixelAddress(w - 1, h - 1), 4);
+    return padded;
+}
+
+void AllocateLevels(int32_t tw, int32_t th, bool mipmapped) {
+    for (int32_t level = 0;; ++level) {
+        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        if (!mipmapped || (tw == 1 && th == 1)) return;
+        tw = tw > 1 ? tw / 2 : 1;
+        th = th > 1 ? th / 2 : 1;
+    }
+}
+
+void UploadLevels(PixmapRef level, bool mipmapped) {
+    for (int32_t index = 0;; ++index) {
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, level->pitch / BytesPerPixel(level->format));
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, index, 0, 0, level->width, level->height, GL_RGBA,
+                        GL_UNSIGNED_BYTE, level->pixels);
+        if (!mipmapped || (level->width == 1 && level->height == 1)) break;
+        level = ResizePixelMap(*level, std::max(level->width / 2, 1), std::max(level->height / 2, 1));
+    }
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+FrameRef BuildFrame(const TPixmap& source, int32_t flags) {
+    int32_t tw = 0, th = 0;
+    TextureSize(source.width, source.height, tw, th);
+    PixmapRef resized;
+    if (source.width > tw || source.height > th)
+        resized = ResizePixelMap(source, std::min(source.width, tw), std::min(source.height, th));
+    const TPixmap& picture = resized ? *resized : source;
+    PixmapRef texels = PadToTexture(picture, tw, th);
+
+    auto frame = std::make_shared<GLImageFrame>();
+    glGenTextures(1, &frame->texture);
+    glBindTexture(GL_TEXTURE_2D, frame->texture);
+    bool mipmapped = flags & IMAGE_MIPMAPPED;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, (flags & IMAGE_FILTERED) ? GL_LINEAR : GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST);
+    AllocateLevels(tw, th, mipmapped);
+    UploadLevels(texels, mipmapped);
+    glFlush();  // finished before another context samples it
+    frame->uMax = static_cast<float>(picture.width) / tw;
+    frame->vMax = static_cast<float>(picture.height) / th;
+    frame->textureWidth = tw;
+    frame->textureHeight = th;
+    frame->sequence = GraphicsSequence();
+    return frame;
+}
+
+class GL2D : public GL2DDriver {
+public:
+    std::vector<TGraphicsMode> EnumerateModes() override { return Context().EnumerateModes(); }
+    GraphicsRef AttachToWindow(void* window, int32_t flags) override {
+        return Wrap(Context().AttachToWindow(window, flags));
+    }
+    GraphicsRef CreateContext(int32_t w, int32_t h, int32_t d, int32_t hz, int32_t f) override {
+        return Wrap(Context().CreateContext(w, h, d, hz, f));
+    }
+    void SwapFrame(int32_t sync) override { Context().SwapFrame(sync); }
+
+    void SelectContext(TGraphics* context) override {
+        auto* drawing = static_cast<DrawingContext*>(context);
+        if (!drawing) {
+            Context().SelectContext(nullptr);
+            return;
+        }
+        Context().SelectContext(drawing->underlying.get());
+        gl.blendMode = 0;
+        gl.boundTexture = 0;
+        gl.texturing = false;
+        glDisable(GL_TEXTURE_2D);
+        int32_t width = GetScreenWidth(), height = GetScreenHeight();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, width, height, 0, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glViewport(0, 0, width, height);
+        EnterDrawingContext(drawing);
+        ApplyClipRect(drawing->viewX, drawing->viewY, drawing->viewWidth, drawing->viewHeight);
+        ApplyMatrix(drawing->ix, drawing->iy, drawing->jx, drawing->jy);
+        ApplyColor(drawing->red, drawing->green, drawing->blue);
+        ApplyAlpha(drawing->alpha);
+    }
+
+    void ApplyBlendMode(int32_t mode) override {
+        if (mode == gl.blendMode) return;
+        gl.blendMode = mode;
+        switch (mode) {
+        case BLEND_MASK:
+            glDisable(GL_BLEND);
+            glEnable(GL_ALPHA_TEST);
+            glAlphaFunc(GL_GREATER, 0.5f);
+            break;
+        case BLEND_ALPHA: Blend(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+        case BLEND_ADD: Blend(GL_SRC_ALPHA, GL_ONE); break;
+        case BLEND_MULTIPLY: Blend(GL_DST_COLOR, GL_ZERO); break;
+        default:
+            glDisable(GL_BLEND);
+            glDisable(GL_ALPHA_TEST);
+            break;
+        }
+    }
+
+    void ApplyAlpha(float alpha) override {
+        if (!(alpha >= 0)) alpha = 0;  // NaN counts as 0
+        if (alpha > 1) alpha = 1;
+        gl.colour[3] = static_cast<uint8_t>(TruncToInt(alpha * 255));
+        glColor4ubv(gl.colour);
+    }
+
+    void ApplyColor(int32_t red, int32_t green, int32_t blue) override {
+        gl.colour[0] = static_cast<uint8_t>(std::clamp(red, 0, 255));
+        gl.colour[1] = static_cast<uint8_t>(std::clamp(green, 0, 255));
+        gl.colour[2] = static_cast<uint8_t>(std::clamp(blue, 0, 255));
+        glColor4ubv(gl.colour);
+    }
+
+    void ApplyClearColor(int32_t red, int32_t green, int32_t blue) override {
+        glClearColor(std::clamp(red, 0, 255) / 255.0f, std::clamp(green, 0, 255) / 255.0f,
+                     std::clamp(blue, 0, 255) / 255.0f, 1.0f);
+    }
+
+    void ApplyClipRect(int32_t x, int32_t y, int32_t width, int32_t height) override {
+        int32_t screenHeight = GetScreenHeight();
+        if (x == 0 && y == 0 && width == GetScreenWidth() && height == screenHeight) {
+            glDisable(GL_SCISSOR_TEST);
+            return;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(x, screenHeight - y - height, width, height);
+    }
+
+    void ApplyMatrix(float ix, float iy, float jx, float jy) override {
+        gl.ix = ix, gl.iy = iy, gl.jx = jx, gl.jy = jy;
+    }
+
+    void ApplyLineWidth(float width) override { glLineWidth(width); }
+    void ClearBuffer() override { glClear(GL_COLOR_BUFFER_BIT); }
+
+    void DrawPointAt(float x, float y) override {
+        TexturingOff();
+        glBegin(GL_POINTS);
+        glVertex2f(x + 0.5f, y + 0.5f);
+        glEnd();
+    }
+
+    void EmitLine(float x0, float y0, float x1, float y1, float tx, float ty) override {
+        TexturingOff();
+        glBegin(GL_LINES);
+        Vertex(x0, y0, tx + 0.5f, ty + 0.5f);
+        Vertex(x1, y1, tx + 0.5f, ty + 0.5f);
+        glEnd();
+    }
+
+    void EmitRect(float x0, float y0, float x1, float y1, float tx, float ty) override {
+        TexturingOff();
+        glBegin(GL_QUADS);
+        Vertex(x0, y0, tx, ty);
+        Vertex(x1, y0, tx, ty);
+        Vertex(x1, y1, tx, ty);
+        Vertex(x0, y1, tx, ty);
+        glEnd();
+    }
+
+    void EmitEllipse(float x0, float y0, float x1, float y1, float tx, float ty) override {
+        TexturingOff();
+        float rx = (x1 - x0) * 0.5f, ry = (y1 - y0) * 0.5f;
+        float cx = x0 + rx, cy = y0 + ry;
+        int32_t segments = EllipseSegmentCount(rx, ry);
+        glBegin(GL_POLYGON);
+        for (int32_t i = 0; i < segments; ++i) {
+            double angle = i * 360.0 / segments * M_PI / 180.0;
+            Vertex(cx + rx * static_cast<float>(std::cos(angle)),
+                   cy - ry * static_cast<float>(std::sin(angle)), tx, ty);
+        }
+        glEnd();
+    }
+
+    void EmitPolygon(const std::vector<float>& xy, float hx, float hy, float tx, float ty) override {
+        if (xy.size() < 6 || xy.size() % 2 != 0) return;
+        TexturingOff();
+        glBegin(GL_POLYGON);
+        for (size_t i = 0; i < xy.size(); i += 2) Vertex(xy[i] + hx, xy[i + 1] + hy, tx, ty);
+        glEnd();
+    }
+
+private:
+    static GLGraphicsDriver& Context() { return GLGraphicsDriver::Instance(); }
+
+    GraphicsRef Wrap(GraphicsRef context) {
+        return context ? std::make_shared<DrawingContext>(std::move(context), this) : nullptr;
+    }
+
+    static void Blend(GLenum source, GLenum destination) {
+        glEnable(GL_BLEND);
+        glBlendFunc(source, destination);
+        glDisable(GL_ALPHA_TEST);
+    }
+};
+
+}  // namespace
+
+GL2DDriver& GL2DDriver::Instance() {
+    static auto& driver = *new GL2D;
+    return driver;
+}
+
+}  // namespace kelp_render
+
+using namespace kelp_render;
+
+int32_t EllipseSegmentCount(float radiusX, float radiusY) {
+    int32_t segments = std::max(TruncToInt(std::fabs(radiusX) + std::fabs(radiusY)), 12);
+    return segments / 4 * 4;
+}
+
+GLImageFrame::~GLImageFrame() {
+    if (!texture || !SharedContextAlive()) return;
+    GLGraphicsDriver::Instance().UseSharedContext();
+    glDeleteTextures(1, &texture);
+    GLGraphicsDriver::Instance().UseSharedContext();
+    if (gl.boundTexture == texture) gl.boundTexture = 0;
+}
+
+void GLImageFrame::DrawQuad(float x0, float y0, float x1, float y1, float tx, float ty) {
+    BindTexture(texture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(uMin, vMin);
+    Vertex(x0, y0, tx, ty);
+    glTexCoord2f(uMax, vMin);
+    Vertex(x1, y0, tx, ty);
+    glTexCoord2f(uMax, vMax);
+    Vertex(x1, y1, tx, ty);
+    glTexCoord2f(uMin, vMax);
+    Vertex(x0, y1, tx, ty);
+    glEnd();
+}
+
+FrameRef UploadFrame(const TPixmap& pixmap, int32_t flags) {
+    GLGraphicsDriver::Instance().UseSharedContext();
+    FrameRef frame;
+    try {
+        frame = BuildFrame(pixmap, flags);
+    } catch (...) {
+        GLGraphicsDriver::Instance().UseSharedContext();
+        throw;
+    }
+    GLGraphicsDriver::Instance().UseSharedContext();
+    // The shared context bound the new texture, not this one.
+    gl.boundTexture = 0;
+    return frame;
+}
+
+void SetTextureSizeCheck(std::function<bool(int32_t, int32_t)> check) { gl.sizeCheck = std::move(check); }
+int64_t TextureBindCount() { return gl.binds; }
+
+namespace {
+
+// Raw pixel transfers work in blend mode 2, untextured.
+class SolidPixelTransfer {
+public:
+    SolidPixelTransfer() : saved(gl.blendMode) {
+        TexturingOff();
+        GL2DDriver::Instance().ApplyBlendMode(BLEND_SOLID);
+    }
+    ~SolidPixelTransfer() { GL2DDriver::Instance().ApplyBlendMode(saved ? saved : BLEND_SOLID); }
+
+private:
+    int32_t saved;
+};
+
+}  // namespace
+
+void BlitPixmap(const TPixmap& pixmap, int32_t x, int32_t y) {
+    if (!CurrentDrawing()) return;
+    SolidPixelTransfer transfer;
+    PixmapRef rgba = FlipVertically(*pixmap.ConvertedTo(FMT_RGBA32));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glRasterPos2f(static_cast<float>(x), static_cast<float>(y + pixmap.height));
+    glDrawPixels(rgba->width, rgba->height, GL_RGBA, GL_UNSIGNED_BYTE, rgba->pixels);
+}
+
+PixmapRef ReadScreenPixels(int32_t x, int32_t y, int32_t width, int32_t height) {
+    PixmapRef block = CreatePixelMap(width, height, FMT_RGBA32, 4);
+    if (!CurrentDrawing()) return block;
+    SolidPixelTransfer transfer;
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(x, GetScreenHeight() - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+                 block->pixels);
+    return FlipVertically(*block);
+}

@@ -1,0 +1,325 @@
+// Windows and OpenGL contexts on SDL. Each screen context draws into a
+// framebuffer object of its own size; presenting copies it to the window, so
+// the picture survives every buffer swap.
+#include "render/internal.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include <algorithm>
+
+namespace {
+
+using kelp_render::DrawingContext;
+
+enum ContextKind { Attached = 1, OwnWindow = 2, FullScreen = 3 };
+
+struct FramebufferFunctions {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+
+    template <typename T>
+    static void Load(T& function, const char* name) {
+        function = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
+    }
+    void LoadAll() {
+        Load(genFramebuffers, "glGenFramebuffers");
+        Load(deleteFramebuffers, "glDeleteFramebuffers");
+        Load(bindFramebuffer, "glBindFramebuffer");
+        Load(genRenderbuffers, "glGenRenderbuffers");
+        Load(deleteRenderbuffers, "glDeleteRenderbuffers");
+        Load(bindRenderbuffer, "glBindRenderbuffer");
+        Load(renderbufferStorage, "glRenderbufferStorage");
+        Load(framebufferRenderbuffer, "glFramebufferRenderbuffer");
+        Load(checkFramebufferStatus, "glCheckFramebufferStatus");
+        Load(blitFramebuffer, "glBlitFramebuffer");
+    }
+    bool Available() const {
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers &&
+               deleteRenderbuffers && bindRenderbuffer && renderbufferStorage &&
+               framebufferRenderbuffer && checkFramebufferStatus && blitFramebuffer;
+    }
+};
+
+FramebufferFunctions fb;
+
+class GLContext : public TGraphics {
+public:
+    ~GLContext() override { Close(); }
+    ContextDriver* OwnerDriver() override { return &GLGraphicsDriver::Instance(); }
+    void QuerySettings(int32_t& w, int32_t& h, int32_t& d, int32_t& hz, int32_t& f) override {
+        if (kind == Attached) SDL_GL_GetDrawableSize(window, &width, &height);
+        w = width, h = height, d = depth, hz = hertz, f = flags;
+    }
+    void Close() override;
+
+    int kind = OwnWindow;
+    int32_t width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
+    SDL_Window* window = nullptr;
+    SDL_GLContext gl = nullptr;
+    GLuint framebuffer = 0;
+    GLuint renderbuffers[2] = {};
+    bool closed = false;
+};
+
+// The off-screen target: colour, plus depth and stencil when asked for.
+void MakeFramebuffer(GLContext& context) {
+    if (!fb.Available()) return;
+    fb.genFramebuffers(1, &context.framebuffer);
+    fb.bindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
+    fb.genRenderbuffers(2, context.renderbuffers);
+    fb.bindRenderbuffer(GL_RENDERBUFFER, context.renderbuffers[0]);
+    // Alpha only with an alpha buffer, like a window's own buffers.
+    GLenum colourFormat = (context.flags & GRAPHICS_ALPHABUFFER) ? GL_RGBA8 : GL_RGB8;
+    fb.renderbufferStorage(GL_RENDERBUFFER, colourFormat, context.width, context.height);
+    fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                               context.renderbuffers[0]);
+    if (context.flags & (GRAPHICS_DEPTHBUFFER | GRAPHICS_STENCILBUFFER)) {
+        fb.bindRenderbuffer(GL_RENDERBUFFER, context.renderbuffers[1]);
+        fb.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, context.width,
+                               context.height);
+        fb.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                   context.renderbuffers[1]);
+    }
+    if (fb.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        fb.deleteRenderbuffers(2, context.renderbuffers);
+        fb.deleteFramebuffers(1, &context.framebuffer);
+        context.framebuffer = 0;
+        return;
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void SetPixelFormatAttributes(int32_t flags) {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (flags & GRAPHICS_BACKBUFFER) ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, (flags & GRAPHICS_ALPHABUFFER) ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, (flags & GRAPHICS_DEPTHBUFFER) ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, (flags & GRAPHICS_STENCILBUFFER) ? 1 : 0);
+    int accumulation = (flags & GRAPHICS_ACCUMBUFFER) ? 1 : 0;
+    for (SDL_GLattr attribute : {SDL_GL_ACCUM_RED_SIZE, SDL_GL_ACCUM_GREEN_SIZE,
+                                 SDL_GL_ACCUM_BLUE_SIZE, SDL_GL_ACCUM_ALPHA_SIZE})
+        SDL_GL_SetAttribute(attribute, accumulation);
+}
+
+// The display mode for a full-screen context: the asked refresh rate if the
+// display has it, else the same size at any rate.
+bool FindDisplayMode(int32_t width, int32_t height, int32_t depth, int32_t hertz,
+                     SDL_DisplayMode& found) {
+    for (int32_t rate : {hertz, 0}) {
+        for (int i = 0, n = SDL_GetNumDisplayModes(0); i < n; ++i) {
+            SDL_DisplayMode mode;
+            if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+            int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+            bool depthFits = bits == depth || (depth == 32 && bits == 24);
+            if (mode.w == width && mode.h == height && depthFits &&
+                (rate == 0 || mode.refresh_rate == rate)) {
+                found = mode;
+                return true;
+            }
+        }
+        if (hertz == 0) break;
+    }
+    return false;
+}
+
+class SdlGLDriver : public GLGraphicsDriver {
+public:
+    std::vector<TGraphicsMode> EnumerateModes() override {
+        std::vector<TGraphicsMode> modes;
+        if (!InitVideo()) return modes;
+        for (int i = 0, n = SDL_GetNumDisplayModes(0); i < n && modes.size() < 1024; ++i) {
+            SDL_DisplayMode mode;
+            if (SDL_GetDisplayMode(0, i, &mode) != 0) break;
+            int32_t bits = static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format));
+            if (bits >= 16) modes.push_back({mode.w, mode.h, bits, mode.refresh_rate});
+        }
+        return modes;
+    }
+
+    GraphicsRef AttachToWindow(void* sdlWindow, int32_t flags) override {
+        if (!sdlWindow || !EnsureSharedContext()) return nullptr;
+        auto context = std::make_shared<GLContext>();
+        context->kind = Attached;
+        context->window = static_cast<SDL_Window*>(sdlWindow);
+        context->flags = flags;
+        SDL_GL_GetDrawableSize(context->window, &context->width, &context->height);
+        return MakeGLContext(context) ? context : nullptr;
+    }
+
+    GraphicsRef CreateContext(int32_t width, int32_t height, int32_t depth, int32_t hertz,
+                              int32_t flags) override {
+        if (width <= 0 || height <= 0 || !EnsureSharedContext()) return nullptr;
+        auto context = std::make_shared<GLContext>();
+        context->kind = depth ? FullScreen : OwnWindow;
+        context->width = width, context->height = height;
+        context->depth = depth, context->hertz = hertz, context->flags = flags;
+        SetPixelFormatAttributes(flags);
+        int position = depth ? 0 : 32;
+        context->window = SDL_CreateWindow(ApplicationTitle().c_str(), position, position, width,
+                                           height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (!context->window) return nullptr;
+        if (!MakeGLContext(context)) {
+            SDL_DestroyWindow(context->window);
+            return nullptr;
+        }
+        if (depth) SwitchToFullScreen(*context);
+        SDL_ShowWindow(context->window);
+        return context;
+    }
+
+    void SelectContext(TGraphics* context) override {
+        auto* gl = static_cast<GLContext*>(context);
+        if (gl == current && SDL_GL_GetCurrentContext() == (gl ? gl->gl : nullptr)) return;
+        current = gl;
+        if (gl)
+            SDL_GL_MakeCurrent(gl->window, gl->gl);
+        else
+            SDL_GL_MakeCurrent(nullptr, nullptr);
+    }
+
+    void SwapFrame(int32_t sync) override {
+        if (!current) return;
+        if ((sync != 0) != (swapInterval != 0)) {
+            swapInterval = sync != 0;
+            SDL_GL_SetSwapInterval(swapInterval);
+        }
+        if (current->framebuffer) CopyFramebufferToWindow(*current);
+        SDL_GL_SwapWindow(current->window);
+    }
+
+    void UseSharedContext() override {
+        if (!shared) return;
+        if (SDL_GL_GetCurrentContext() != shared)
+            SDL_GL_MakeCurrent(sharedWindow, shared);
+        else if (current)
+            SDL_GL_MakeCurrent(current->window, current->gl);
+        else
+            SDL_GL_MakeCurrent(nullptr, nullptr);
+    }
+
+    void* WindowOf(TGraphics* context) override {
+        if (auto* drawing = dynamic_cast<DrawingContext*>(context))
+            context = drawing->underlying.get();
+        auto* gl = dynamic_cast<GLContext*>(context);
+        return gl ? gl->window : nullptr;
+    }
+
+    void CloseContext(GLContext& context) {
+        if (context.closed) return;
+        context.closed = true;
+        if (current == &context) SelectContext(nullptr);
+        if (context.framebuffer && SDL_GL_MakeCurrent(context.window, context.gl) == 0) {
+            fb.deleteRenderbuffers(2, context.renderbuffers);
+            fb.deleteFramebuffers(1, &context.framebuffer);
+            SDL_GL_MakeCurrent(nullptr, nullptr);
+        }
+        SDL_GL_DeleteContext(context.gl);
+        if (context.kind != Attached) SDL_DestroyWindow(context.window);
+        std::erase(contexts, &context);
+    }
+
+    bool SharedContextAlive() const { return shared != nullptr; }
+
+private:
+    bool InitVideo() { return SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+
+    bool EnsureSharedContext() {
+        if (shared) return true;
+        if (!InitVideo()) return false;
+        SDL_GL_ResetAttributes();
+        SetPixelFormatAttributes(0);
+        sharedWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        if (!sharedWindow) return false;
+        shared = SDL_GL_CreateContext(sharedWindow);
+        if (!shared) {
+            SDL_DestroyWindow(sharedWindow);
+            sharedWindow = nullptr;
+            return false;
+        }
+        fb.LoadAll();
+        SDL_GL_MakeCurrent(nullptr, nullptr);
+        AddExitHandler([this] { Shutdown(); });
+        return true;
+    }
+
+    // Before SDL itself goes: every context, then the shared one.
+    void Shutdown() {
+        while (!contexts.empty()) CloseContext(*contexts.front());
+        SDL_GL_MakeCurrent(nullptr, nullptr);
+        SDL_GL_DeleteContext(shared);
+        SDL_DestroyWindow(sharedWindow);
+        shared = nullptr;
+        sharedWindow = nullptr;
+    }
+
+    // Made while the shared context is current, so the new one shares its names.
+    bool MakeGLContext(const std::shared_ptr<GLContext>& context) {
+        SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+        SDL_GLContext previous = SDL_GL_GetCurrentContext();
+        SDL_GL_MakeCurrent(sharedWindow, shared);
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+        context->gl = SDL_GL_CreateContext(context->window);
+        if (context->gl && context->kind != Attached) MakeFramebuffer(*context);
+        SDL_GL_MakeCurrent(previous ? previousWindow : nullptr, previous);
+        if (!context->gl) return false;
+        contexts.insert(contexts.begin(), context.get());
+        return true;
+    }
+
+    void SwitchToFullScreen(GLContext& context) {
+        SDL_DisplayMode mode;
+        bool found = FindDisplayMode(context.width, context.height, context.depth, context.hertz,
+                                     mode);
+        if (!found || SDL_SetWindowDisplayMode(context.window, &mode) != 0 ||
+            SDL_SetWindowFullscreen(context.window, SDL_WINDOW_FULLSCREEN) != 0) {
+            CloseContext(context);
+            RaiseRuntimeError("GLGraphicsDriver failed to set display mode");
+        }
+        swapInterval = context.hertz != 0 && mode.refresh_rate == context.hertz;
+        SDL_GL_SetSwapInterval(swapInterval);
+    }
+
+    void CopyFramebufferToWindow(GLContext& context) {
+        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        glDisable(GL_SCISSOR_TEST);
+        fb.bindFramebuffer(GL_READ_FRAMEBUFFER, context.framebuffer);
+        fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        fb.blitFramebuffer(0, 0, context.width, context.height, 0, 0, context.width,
+                           context.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        fb.bindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
+        if (scissor) glEnable(GL_SCISSOR_TEST);
+        if (!(context.flags & GRAPHICS_BACKBUFFER)) glFlush();
+    }
+
+    SDL_Window* sharedWindow = nullptr;
+    SDL_GLContext shared = nullptr;
+    GLContext* current = nullptr;
+    int swapInterval = 0;
+    std::vector<GLContext*> contexts;  // newest first
+};
+
+SdlGLDriver& Driver() {
+    static auto& driver = *new SdlGLDriver;
+    return driver;
+}
+
+void GLContext::Close() { Driver().CloseContext(*this); }
+
+}  // namespace
+
+GLGraphicsDriver& GLGraphicsDriver::Instance() { return Driver(); }
+
+namespace kelp_render {
+bool SharedContextAlive() { return Driver().SharedContextAlive(); }
+}  // namespace kelp_render

@@ -1,0 +1,188 @@
+// Images: frames of equal size kept as pixel maps, uploaded as textures on
+// first draw and again after the screen has been reopened.
+#include "render/internal.h"
+
+#include <cmath>
+
+namespace {
+
+using kelp_render::CurrentDrawing;
+using kelp_render::DrawingContext;
+
+struct ImageSettings {
+    bool autoCentre = false;
+    int32_t defaultFlags = IMAGE_MASKED | IMAGE_FILTERED;
+};
+
+ImageSettings settings;
+
+int32_t FlagsOrDefault(int32_t flags) { return flags == -1 ? settings.defaultFlags : flags; }
+
+ImageRef Finish(ImageRef image) {
+    if (image && settings.autoCentre) CentreImageHandle(image);
+    return image;
+}
+
+bool ValidFrame(const ImageRef& image, int32_t frame) {
+    return image && frame >= 0 && frame < static_cast<int32_t>(image->frames.size());
+}
+
+}  // namespace
+
+namespace kelp_render {
+void ResetImageSettings() { settings = ImageSettings{}; }
+}  // namespace kelp_render
+
+ImageRef TImage::Create(int32_t width, int32_t height, int32_t frameCount, int32_t flags,
+                        int32_t maskRed, int32_t maskGreen, int32_t maskBlue) {
+    auto image = std::make_shared<TImage>();
+    image->width = width, image->height = height, image->flags = flags;
+    image->maskRed = maskRed, image->maskGreen = maskGreen, image->maskBlue = maskBlue;
+    image->pixmaps.resize(frameCount);
+    image->frames.resize(frameCount);
+    image->frameSequence.resize(frameCount);
+    return image;
+}
+
+ImageRef TImage::LoadFrom(PixmapRef pixmap, int32_t flags, int32_t maskRed, int32_t maskGreen,
+                          int32_t maskBlue) {
+    if (!pixmap) return nullptr;
+    ImageRef image = Create(pixmap->width, pixmap->height, 1, flags, maskRed, maskGreen, maskBlue);
+    image->ReplacePixels(0, std::move(pixmap));
+    return image;
+}
+
+ImageRef TImage::LoadStrip(PixmapRef pixmap, int32_t cellWidth, int32_t cellHeight,
+                           int32_t firstCell, int32_t cellCount, int32_t flags, int32_t maskRed,
+                           int32_t maskGreen, int32_t maskBlue) {
+    if (!pixmap || cellWidth <= 0 || cellHeight <= 0 || firstCell < 0 || cellCount < 0)
+        return nullptr;
+    int32_t across = pixmap->width / cellWidth, down = pixmap->height / cellHeight;
+    if (across * down < firstCell + cellCount) return nullptr;
+    ImageRef image = Create(cellWidth, cellHeight, cellCount, flags, maskRed, maskGreen, maskBlue);
+    for (int32_t cell = firstCell; cell < firstCell + cellCount; ++cell) {
+        PixmapRef window = pixmap->SubWindow(cellWidth * (cell % across),
+                                             cellHeight * (cell / across), cellWidth, cellHeight);
+        image->ReplacePixels(cell - firstCell, window->Duplicate());
+    }
+    return image;
+}
+
+void TImage::ReplacePixels(int32_t index, PixmapRef pixmap) {
+    if (pixmap && (flags & IMAGE_MASKED) && !FormatHasAlpha(pixmap->format))
+        pixmap = ApplyMaskColour(*pixmap, maskRed, maskGreen, maskBlue);
+    pixmaps[index] = std::move(pixmap);
+    frameSequence[index] = 0;
+    frames[index] = nullptr;
+}
+
+PixmapRef TImage::PixelsFor(int32_t index, bool, bool write) {
+    if (write) {
+        frameSequence[index] = 0;
+        frames[index] = nullptr;
+    }
+    if (!pixmaps[index]) pixmaps[index] = CreatePixelMap(width, height, FMT_RGBA32, 4);
+    return pixmaps[index];
+}
+
+FrameRef TImage::DriverFrame(int32_t index) {
+    if (frameSequence[index] != GraphicsSequence()) {
+        frameSequence[index] = GraphicsSequence();
+        frames[index] = UploadFrame(*PixelsFor(index, true, false), flags);
+    }
+    return frames[index];
+}
+
+ImageRef LoadImageFromUrl(const std::string& url, int32_t flags) {
+    int32_t r, g, b;
+    GetLoadMaskColor(r, g, b);
+    return Finish(TImage::LoadFrom(LoadPixelMap(url), FlagsOrDefault(flags), r, g, b));
+}
+
+ImageRef LoadImageStrip(const std::string& url, int32_t cellWidth, int32_t cellHeight,
+                        int32_t firstCell, int32_t cellCount, int32_t flags) {
+    int32_t r, g, b;
+    GetLoadMaskColor(r, g, b);
+    return Finish(TImage::LoadStrip(LoadPixelMap(url), cellWidth, cellHeight, firstCell,
+                                    cellCount, FlagsOrDefault(flags), r, g, b));
+}
+
+ImageRef CreateBlankImage(int32_t width, int32_t height, int32_t frameCount, int32_t flags) {
+    int32_t r, g, b;
+    GetLoadMaskColor(r, g, b);
+    return Finish(TImage::Create(width, height, frameCount, FlagsOrDefault(flags) | IMAGE_EDITABLE,
+                                 r, g, b));
+}
+
+void SetAutoCentreHandle(bool enable) { settings.autoCentre = enable; }
+
+void SetDefaultImageFlags(int32_t flags) {
+    if (flags != -1) settings.defaultFlags = flags;
+}
+
+int32_t DefaultImageFlags() { return settings.defaultFlags; }
+
+void PlaceImageHandle(const ImageRef& image, float x, float y) {
+    image->handleX = x, image->handleY = y;
+}
+
+void CentreImageHandle(const ImageRef& image) {
+    image->handleX = image->width * 0.5f;
+    image->handleY = image->height * 0.5f;
+}
+
+int32_t ImageWidthOf(const ImageRef& image) { return image->width; }
+int32_t ImageHeightOf(const ImageRef& image) { return image->height; }
+
+PixmapRef AccessImagePixels(const ImageRef& image, int32_t frame, bool read, bool write) {
+    return ValidFrame(image, frame) ? image->PixelsFor(frame, read, write) : nullptr;
+}
+
+void ReleaseImagePixels(const ImageRef&, int32_t) {}
+
+void DrawImageAt(const ImageRef& image, float x, float y, int32_t frame) {
+    DrawingContext* c = CurrentDrawing();
+    if (!c || !ValidFrame(image, frame)) return;
+    image->DriverFrame(frame)->DrawQuad(-image->handleX, -image->handleY,
+                                        image->width - image->handleX,
+                                        image->height - image->handleY, x + c->originX,
+                                        y + c->originY);
+}
+
+void DrawImageRegion(const ImageRef& image, float x, float y, float width, float height,
+                     int32_t frame) {
+    DrawingContext* c = CurrentDrawing();
+    if (!c || !ValidFrame(image, frame)) return;
+    image->DriverFrame(frame)->DrawQuad(-image->handleX, -image->handleY, width - image->handleX,
+                                        height - image->handleY, x + c->originX, y + c->originY);
+}
+
+void TileImageAt(const ImageRef& image, float x, float y, int32_t frame) {
+    DrawingContext* c = CurrentDrawing();
+    if (!c || !ValidFrame(image, frame) || image->width <= 0 || image->height <= 0) return;
+    float rotation = c->rotation, scaleX = c->scaleX, scaleY = c->scaleY;
+    SetDrawTransform(0, 1, 1);
+    float w = float(image->width), h = float(image->height);
+    float startX = x + c->originX - image->handleX, startY = y + c->originY - image->handleY;
+    // First grid line at or left of (above) the viewport's edge.
+    startX -= std::ceil((startX - c->viewX) / w) * w;
+    startY -= std::ceil((startY - c->viewY) / h) * h;
+    FrameRef driverFrame = image->DriverFrame(frame);
+    for (float ty = startY; ty < c->viewY + c->viewHeight; ty += h)
+        for (float tx = startX; tx < c->viewX + c->viewWidth; tx += w)
+            driverFrame->DrawQuad(0, 0, w, h, tx, ty);
+    SetDrawTransform(rotation, scaleX, scaleY);
+}
+
+void CaptureScreenToImage(const ImageRef& image, int32_t x, int32_t y, int32_t frame) {
+    if (!ValidFrame(image, frame)) return;
+    PixmapRef copy = ReadScreenPixels(x, y, image->width, image->height);
+    if (image->flags & IMAGE_MASKED) {
+        int32_t r, g, b;
+        GetLoadMaskColor(r, g, b);
+        copy = ApplyMaskColour(*copy, r, g, b);
+    }
+    image->pixmaps[frame] = copy;
+    image->frameSequence[frame] = 0;
+    image->frames[frame] = nullptr;
+}
