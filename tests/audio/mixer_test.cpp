@@ -1,0 +1,114 @@
+#include "mixer_fixture.h"
+
+TEST_F(MixerTest, AFullVolumeVoiceReproducesItsSamplesInBothChannels) {
+    auto values = Ramp(600, -15000, 50);
+    voices->addvoice(Mono16(values), nullptr, VOICE_ONCE);
+    auto out = Pass();
+    for (int f = 0; f < 512; ++f) {
+        ASSERT_EQ(out[2 * f], values[f]) << f;
+        ASSERT_EQ(out[2 * f + 1], values[f]) << f;
+    }
+}
+
+TEST_F(MixerTest, AHalfRateVoiceInterpolatesHalfwayRoundingDown) {
+    std::vector<int16_t> values = {0, 101, -50, 7, 1000, -1000};
+    voices->addvoice(Mono16(values, 22050), nullptr, VOICE_ONCE);
+    auto out = Pass();
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(out[4 * k], values[k]);
+        int expected = values[k] + (((values[k + 1] - values[k]) * 32768) >> 16);
+        EXPECT_EQ(out[4 * k + 2], expected) << k;
+    }
+    EXPECT_EQ(out[2], 50);   // 101 / 2
+    EXPECT_EQ(out[6], 25);   // halfway from 101 to -50, rounded down
+}
+
+TEST_F(MixerTest, AVolumeChangeRampsLinearlyOverOnePass) {
+    sound* voice = voices->addvoice(Mono16(std::vector<int16_t>(5000, 16000)), nullptr, VOICE_ONCE);
+    Pass();
+    voice->setvolume(0);
+    auto out = Pass();
+    EXPECT_EQ(out[0], 16000);
+    for (int f = 1; f < 512; ++f) ASSERT_LT(out[2 * f], out[2 * f - 2]) << f;
+    EXPECT_NEAR(out[2 * 256], 8000, 40);
+    EXPECT_LT(out[2 * 511], 64);
+    auto after = Pass();
+    for (int16_t v : after) ASSERT_EQ(v, 0);
+}
+
+TEST_F(MixerTest, LoudVoicesSaturateInsteadOfWrapping) {
+    std::vector<int16_t> values = {30000, -30000, 30000, -30000};
+    voices->addvoice(Mono16(values), nullptr, VOICE_LOOPED);
+    voices->addvoice(Mono16(values), nullptr, VOICE_LOOPED);
+    auto out = Pass();
+    EXPECT_EQ(out[0], 32767);
+    EXPECT_EQ(out[2], -32768);
+    EXPECT_EQ(out[3], -32768);
+}
+
+TEST_F(MixerTest, AOneShotEndingMidPassFallsSilentAndItsChannelIsRecycled) {
+    auto values = Ramp(100, 100, 3);
+    int32_t handle = AudioPlay(Mono16(values), false, 0);
+    ASSERT_NE(handle, 0);
+    EXPECT_EQ(AudioVoiceStatus(handle), VOICE_ONCE);
+    auto out = Pass();
+    EXPECT_EQ(out[2 * 99], values[99]);
+    for (int f = 100; f < 512; ++f) ASSERT_EQ(out[2 * f], 0) << f;
+    EXPECT_EQ(AudioVoiceStatus(handle), VOICE_FINISHED);
+    Pass();  // the finished voice goes back to the main thread
+    AudioPlay(Mono16(values), false, 0);  // reuses the record, releasing its slot
+    EXPECT_EQ(AudioVoiceStatus(handle), 0);
+    int32_t again = AudioTakeChannel();
+    EXPECT_EQ(again & 0xFFF, handle & 0xFFF);  // the same slot, a new generation
+    EXPECT_NE(again, handle);
+}
+
+TEST_F(MixerTest, PanOneSilencesTheLeft) {
+    sound* voice = voices->addvoice(Mono16(std::vector<int16_t>(600, 1000)), nullptr, VOICE_ONCE);
+    voice->setpan(4096);
+    auto out = Pass();
+    EXPECT_EQ(out[10], 0);
+    EXPECT_EQ(out[11], 1000);
+    voice->setdepth(-1);
+    out = Pass();
+    EXPECT_EQ(out[11], -1000);
+}
+
+TEST_F(MixerTest, LoopingVoicesWrapAround) {
+    auto values = Ramp(100, -500, 10);
+    voices->addvoice(Mono16(values, 44100, true), nullptr, VOICE_LOOPED);
+    auto out = Pass();
+    EXPECT_EQ(out[2 * 99], values[99]);
+    EXPECT_EQ(out[2 * 100], values[0]);
+    EXPECT_EQ(out[2 * 511], values[511 % 100]);
+}
+
+TEST_F(MixerTest, PausedVoicesNeitherAdvanceNorSound) {
+    auto values = Ramp(600, 1, 1);
+    sound* voice = voices->addvoice(Mono16(values), nullptr, VOICE_ONCE | VOICE_PAUSED);
+    auto out = Pass();
+    for (int16_t v : out) ASSERT_EQ(v, 0);
+    voice->status = VOICE_ONCE;
+    out = Pass();
+    EXPECT_EQ(out[0], values[0]);
+    EXPECT_EQ(out[2 * 300], values[300]);
+}
+
+TEST_F(MixerTest, TheStartDelayPlacesAVoiceInsideThePass) {
+    auto values = Ramp(600, 500, 1);
+    voices->addvoice(Mono16(values), nullptr, VOICE_ONCE);
+    auto out = Pass(10);  // 10 ms early: starts 441 frames into the pass
+    EXPECT_EQ(out[2 * 440], 0);
+    EXPECT_EQ(out[2 * 441], values[0]);
+    EXPECT_EQ(out[2 * 511], values[70]);
+}
+
+TEST_F(MixerTest, AFullPendingRingDropsTheNewestVoiceAndKeepsItsRecord) {
+    MixerSample* sample = Mono16({1, 2, 3});
+    int accepted = 0;
+    while (voices->addvoice(sample, nullptr, VOICE_ONCE)) ++accepted;
+    EXPECT_EQ(accepted, 4095);
+    EXPECT_EQ(sample->references.load(), 1 + 4095);
+    Pass();
+    EXPECT_NE(voices->addvoice(sample, nullptr, VOICE_ONCE), nullptr);
+}
