@@ -1,0 +1,49 @@
+// The asset generator's parts: pictures, story cards, the icon and sounds.
+#pragma once
+
+#include "canvas.h"
+
+#include <string>
+#include <vector>
+
+struct Picture {
+    std::string name;  // file name under assets/gfx
+    Canvas canvas;
+};
+
+// Text through FreeType: coverage maps of whole lines.
+class FontFace {
+public:
+    explicit FontFace(const std::string& path);
+    ~FontFace();
+    FontFace(const FontFace&) = delete;
+    FontFace& operator=(const FontFace&) = delete;
+
+    struct Line {
+        std::vector<float> coverage;
+        int width = 0, height = 0;
+    };
+    Line Render(const std::string& text, int pixelSize) const;
+
+private:
+    void* library = nullptr;
+    void* face = nullptr;
+};
+
+std::vector<Picture> MakePictures(const FontFace& chalk);
+Canvas Goal(const FontFace& chalk);
+// Eight cards: levels 1 to 6, "THE END", "GAME OVER"; 612 x 470 RGB.
+std::vector<PixmapRef> MakeStoryCards(const FontFace& hand);
+Canvas Icon();
+
+struct Sound {
+    std::string name;
+    int hertz;
+    int bits;
+    std::vector<float> samples;  // -1..1
+};
+std::vector<Sound> MakeSounds();
+
+// Writers that the game's own loaders read back.
+bool WriteJpeg(const TPixmap& rgb, const std::string& path, int quality);
+bool WriteWav(const Sound& sound, const std::string& path);

@@ -1,0 +1,144 @@
+// Hand-written text: the goal sign, the story cards and the icon.
+#include "assets.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+FontFace::FontFace(const std::string& path) {
+    FT_Library ft = nullptr;
+    FT_Face ff = nullptr;
+    if (FT_Init_FreeType(&ft) != 0) throw std::runtime_error("FreeType did not start");
+    if (FT_New_Face(ft, path.c_str(), 0, &ff) != 0) {
+        FT_Done_FreeType(ft);
+        throw std::runtime_error("cannot open font " + path);
+    }
+    library = ft;
+    face = ff;
+}
+
+FontFace::~FontFace() {
+    FT_Done_Face(static_cast<FT_Face>(face));
+    FT_Done_FreeType(static_cast<FT_Library>(library));
+}
+
+FontFace::Line FontFace::Render(const std::string& text, int pixelSize) const {
+    auto ff = static_cast<FT_Face>(face);
+    FT_Set_Pixel_Sizes(ff, 0, pixelSize);
+    int ascent = int(ff->size->metrics.ascender >> 6), descent = int(-ff->size->metrics.descender >> 6);
+    int width = 0;
+    for (unsigned char ch : text)
+        if (FT_Load_Char(ff, ch, FT_LOAD_DEFAULT) == 0) width += int(ff->glyph->advance.x >> 6);
+    Line line;
+    line.width = width + pixelSize / 2;
+    line.height = ascent + descent;
+    line.coverage.assign(size_t(line.width) * line.height, 0);
+    int pen = pixelSize / 4;
+    for (unsigned char ch : text) {
+        if (FT_Load_Char(ff, ch, FT_LOAD_RENDER) != 0) continue;
+        const FT_Bitmap& bitmap = ff->glyph->bitmap;
+        int left = pen + ff->glyph->bitmap_left, top = ascent - ff->glyph->bitmap_top;
+        for (unsigned y = 0; y < bitmap.rows; ++y)
+            for (unsigned x = 0; x < bitmap.width; ++x) {
+                int px = left + int(x), py = top + int(y);
+                if (px < 0 || py < 0 || px >= line.width || py >= line.height) continue;
+                float& c = line.coverage[size_t(py) * line.width + px];
+                c = std::max(c, bitmap.buffer[y * bitmap.pitch + x] / 255.0f);
+            }
+        pen += int(ff->glyph->advance.x >> 6);
+    }
+    return line;
+}
+
+namespace {
+
+// Chalk: the stroke loses small specks, more towards its edges.
+void Chalky(Canvas& canvas, uint32_t seed) {
+    Dice dice(seed);
+    std::vector<float> grain(size_t(canvas.Width()) * canvas.Height());
+    for (float& g : grain) g = dice.Unit();
+    int w = canvas.Width();
+    canvas.Erase([&](float x, float y) {
+        float g = grain[size_t(y) * w + size_t(x)];
+        return g < 0.18f ? 0.35f : 1.0f;
+    });
+}
+
+void DrawLineCentred(Canvas& canvas, const FontFace& font, const std::string& text, int size,
+                     int centreX, int top, Rgba colour) {
+    FontFace::Line line = font.Render(text, size);
+    canvas.FillCoverage(line.coverage, line.width, line.height, centreX - line.width / 2, top, Solid(colour));
+}
+
+}  // namespace
+
+Canvas Goal(const FontFace& chalk) {
+    Canvas c(200, 200);
+    Dice dice(5);
+    for (int ray = 0; ray < 16; ++ray) {
+        float angle = ray * 22.5f * float(M_PI) / 180 + dice.Between(-0.08f, 0.08f);
+        float inner = 78 + dice.Between(0, 8), outer = inner + dice.Between(10, 18);
+        c.StrokePolyline({{100 + inner * std::cos(angle), 100 + inner * std::sin(angle)},
+                          {100 + outer * std::cos(angle), 100 + outer * std::sin(angle)}},
+                         5, Solid(Colour(255, 255, 255)));
+    }
+    c.StrokeArc({100, 100}, 70, 0, 360, 4, Solid(Colour(255, 255, 255, 0.8f)));
+    DrawLineCentred(c, chalk, "Goal!", 52, 100, 62, Colour(255, 255, 255));
+    Chalky(c, 11);
+    return c;
+}
+
+std::vector<PixmapRef> MakeStoryCards(const FontFace& hand) {
+    const std::vector<std::vector<std::string>> stories = {
+        {"I found a little fish", "among the kelp.", "He follows me everywhere.", "He loves me...",
+         "but he hates to be touched!"},
+        {"He is growing bigger", "every day.", "Bring him home through", "the garden of lights."},
+        {"Today he hates me.", "If I come too close,", "he will turn and bite.",
+         "I must herd him gently."},
+        {"He is all grown up now", "and he likes adventure.", "I can hardly keep up!"},
+        {"He is far too big", "for this little garden.", "Squeeze him through", "the maze of lights."},
+        {"He hates me again,", "and the garden", "has gone dark.", "One last swim home."},
+        {"THE END"},
+        {"GAME OVER"},
+    };
+    std::vector<PixmapRef> cards;
+    for (const auto& lines : stories) {
+        Canvas card(612, 470);
+        card.FillPolygon({{0, 0}, {612, 0}, {612, 470}, {0, 470}}, Solid(Colour(0, 0, 0)));
+        bool title = lines.size() == 1;
+        int size = title ? 84 : 44;
+        int spacing = title ? 0 : 66;
+        int top = 235 - int(lines.size() * (title ? 100 : spacing)) / 2;
+        for (size_t i = 0; i < lines.size(); ++i)
+            DrawLineCentred(card, hand, lines[i], size, 306, top + int(i) * spacing, Colour(250, 250, 245));
+        cards.push_back(card.ToPixmap()->ConvertedTo(FMT_RGB24));
+    }
+    return cards;
+}
+
+// A curled fish in magenta and cyan stripes.
+Canvas Icon() {
+    Canvas c(32, 32);
+    std::vector<Point> spine;
+    for (int i = 0; i <= 16; ++i) {
+        float t = i / 16.0f, angle = float(M_PI) * (0.2f + 1.45f * t);
+        float r = 11 - 4 * t;
+        spine.push_back({16 + r * std::cos(angle), 16 + r * std::sin(angle)});
+    }
+    for (size_t i = spine.size(); i-- > 0;) {
+        float t = float(i) / (spine.size() - 1);
+        float width = 9 - 6 * t;
+        Rgba stripe = (i / 2) % 2 ? Colour(60, 220, 240) : Colour(230, 40, 190);
+        c.FillCircle(spine[i], width / 2 + 1, Solid(Colour(20, 10, 40)));
+        c.FillCircle(spine[i], width / 2, Solid(stripe));
+    }
+    Point tail = spine.back();
+    c.FillPolygon({tail, {tail.x + 6, tail.y - 5}, {tail.x + 7, tail.y + 3}}, Solid(Colour(60, 220, 240)));
+    Point head = spine.front();
+    c.FillCircle({head.x + 1, head.y - 1}, 1.6f, Solid(Colour(255, 255, 255)));
+    c.FillCircle({head.x + 1.3f, head.y - 1}, 0.8f, Solid(Colour(0, 0, 0)));
+    return c;
+}
