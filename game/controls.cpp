@@ -1,0 +1,39 @@
+// The level clock and the mouse controller that turns pointer movement into
+// the character's steering velocity.
+#include "game/world.h"
+
+namespace kelp {
+
+std::shared_ptr<tclock> newClock() {
+    auto c = std::make_shared<tclock>();
+    c->start();
+    return c;
+}
+
+std::shared_ptr<tmouse> newMouseController() { return std::make_shared<tmouse>(); }
+
+void tmouse::update(float dt) {
+    if (IsAppSuspended()) {
+        released = 1;
+        ShowPointer();
+    }
+    if (TakeMouseHits(1)) {
+        released = 0;
+        HidePointer();
+    }
+    if (released) {
+        velocity = {};
+        return;
+    }
+    tvector m = makeVector(float(MousePosX()), float(MousePosY()));
+    tvector c = makeVector(GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f);
+    velocity = scale(divide(sub(m, c), dt), 1.5f);
+    recentre();
+    if (lengthSquared(velocity) > 400000000.0f) velocity = scale(normalize(velocity), 20000);
+}
+
+void tmouse::recentre() {
+    SetMousePos(TruncToInt(GetScreenWidth() / 2.0f), TruncToInt(GetScreenHeight() / 2.0f));
+}
+
+}  // namespace kelp

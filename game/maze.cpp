@@ -1,0 +1,301 @@
+// The maze: balls, blue beams that repel and zap, red beams that fire on a
+// timetable and drag bodies onto their line.
+#include "game/world.h"
+
+#include <cmath>
+
+namespace kelp {
+
+namespace {
+
+// The geometry of a body against a beam's line.
+struct BeamFrame {
+    tvector n;      // unit vector from ball A to ball B
+    float w;        // signed distance of the body from the line
+    bool between;   // the body lies between the two ends
+};
+
+BeamFrame FrameOf(const tbeam& beam, const tentity& body) {
+    tvector n = normalize(sub(beam.ballB->position, beam.ballA->position));
+    tvector rel = sub(body.position, beam.ballA->position);
+    tvector relB = sub(body.position, beam.ballB->position);
+    return {n, cross(rel, n), dot(rel, n) > 0 && dot(relB, negate(n)) > 0};
+}
+
+float OnScreenDistance(tvector p) { return distance(viewCentre(), p) * viewZoom(); }
+
+// A hidden ball caps the beam's end with a circle of radius + 5.
+bool PushFromEnd(tbluebeam& beam, tentity& body, float radius, const tBall& end) {
+    float d2 = distanceSquared(body.position, end.position);
+    if (!(d2 < (radius + 5) * (radius + 5)) || !end.hidden) return false;
+    springToPoint(body, end.position, radius + 5, 10000 * body.mass, 10 * body.mass);
+    beam.contact = 1;
+    if (d2 < (radius + 4) * (radius + 4)) beam.zapped = 1;
+    return true;
+}
+
+bool Near(const tbeam& beam, const tentity& body, float radius, const BeamFrame& frame) {
+    float reach = radius + 25;
+    return (std::fabs(frame.w) < reach && frame.between) ||
+           distanceSquared(body.position, beam.ballB->position) < reach * reach ||
+           distanceSquared(body.position, beam.ballA->position) < reach * reach;
+}
+
+bool PullToEnd(tentity& body, float radius, const tBall& end, float push) {
+    if (!(distanceSquared(end.position, body.position) < radius * radius) || !end.hidden)
+        return false;
+    body.addForce(scale(normalize(sub(end.position, body.position)), push * 0.25f));
+    return true;
+}
+
+}  // namespace
+
+// ---- tBall -----------------------------------------------------------------------
+
+void tBall::touch() {
+    touchedNow = 1;
+    if (state != BALL_WARNING && state != BALL_STRUCK) glowTimer = 0.5f;
+}
+
+void tBall::strike() {
+    if (state != BALL_WARNING) state = BALL_STRUCK;
+}
+
+void tBall::wake() {
+    if (state == BALL_IDLE) state = BALL_AWAKE;
+}
+
+bool tBall::collide(tentity& body, float radius) {
+    if (hidden) return false;
+    float d2 = distanceSquared(body.position, position);
+    bool touched = false;
+    float reach = radius + 10;
+    if (d2 < reach * reach) {
+        springToPoint(body, position, reach, 10000 * body.mass, 100 * body.mass);
+        if (d2 < (reach - 0.5f) * (reach - 0.5f)) {
+            touch();
+            touched = true;
+        }
+    }
+    if (d2 < 10000) wake();
+    return touched;
+}
+
+void tBall::draw() {
+    if (!hidden) {
+        resetDrawState();
+        tvector shake;
+        if (state == BALL_STRUCK) {
+            SetDrawColor(255, 0, 0);
+            shake = randomJitter(1.5f);
+        } else if (state == BALL_WARNING) {
+            SetDrawColor(255, 100, 100);
+            shake = randomJitter(3);
+        }
+        setUniformScale(0.25f);
+        if (glowTimer > 0 && state != BALL_WARNING && state != BALL_STRUCK) {
+            SetBlendMode(BLEND_ADD);
+            SetDrawAlpha(RandomUnitFloat() * 0.3f);
+            drawImageAt(light, add(position, randomJitter(2)), 0, 0);
+            SetBlendMode(BLEND_ALPHA);
+            SetDrawAlpha(0.9f);
+            setUniformScale(0.42857143f);
+            applyColor(WHITE);
+            drawImageAt(ball, position, 0, 1);
+            glowTimer -= 1.0f / 30;
+        } else if (state == BALL_IDLE && DARKNESS) {
+            SetDrawAlpha(0.2f);
+            setUniformScale(0.32142857f);
+            drawImageAt(ball, position, 0, 4);
+        } else {
+            SetBlendMode(BLEND_ADD);
+            SetDrawAlpha(RandomUnitFloat() * 0.3f);
+            drawImageAt(light, add(position, randomJitter(2)), 0, 0);
+            SetBlendMode(BLEND_ALPHA);
+            SetDrawAlpha(0.9f);
+            setUniformScale(0.42857143f);
+            applyColor(WHITE);
+            drawImageAt(ball, add(position, shake), 0, state);
+            glowTimer = 0;
+        }
+        if (state == BALL_STRUCK) {
+            SetDrawColor(255, 0, 0);
+            SetBlendMode(BLEND_ADD);
+            setUniformScale(0.5f);
+            SetDrawAlpha(RandomUnitFloat() * 0.3f);
+            drawImageAt(light, add(position, randomJitter(2)), 0, 0);
+        }
+        setUniformScale(1);
+        if (state == BALL_WARNING && previousState != BALL_WARNING) {
+            float loudness = loudnessAt(OnScreenDistance(position));
+            if (loudness > 0) {
+                ChannelSetVolume(channel, loudness);
+                StartSound(warning_drum, channel);
+            }
+        }
+        previousState = state;
+        if (touchedNow && !touchedBefore) StartSound(tick, nullptr);
+    }
+    touchedBefore = touchedNow;
+    touchedNow = 0;
+    state = BALL_IDLE;
+}
+
+BallRef newBall(tvector position, int hidden) {
+    auto b = std::make_shared<tBall>();
+    b->position = position;
+    b->hidden = hidden ? 1 : 0;
+    b->channel = ReserveChannel();
+    return b;
+}
+
+// ---- tbeam -------------------------------------------------------------------------
+
+void tbeam::collideFish(tfish& fish) {
+    for (int i = 0; i < fish.segmentCount; ++i) collide(*fish.segments[i], fish.radii[i]);
+}
+
+// ---- tbluebeam ---------------------------------------------------------------------
+
+int tbluebeam::collide(tentity& body, float radius) {
+    BeamFrame frame = FrameOf(*this, body);
+    int result = BEAM_NONE;
+    if (!far) {
+        float w = std::fabs(frame.w);
+        if (w < radius + 5 && frame.between) {
+            tvector foot = add(ballA->position, scale(frame.n, dot(sub(body.position, ballA->position), frame.n)));
+            springToPoint(body, foot, radius + 5, 10000 * body.mass, 10 * body.mass);
+            contact = 1;
+            if (w < radius + 4) zapped = 1;
+            result = w < radius + 3.5f ? BEAM_DEEP : BEAM_CONTACT;
+        } else if (PushFromEnd(*this, body, radius, *ballB) || PushFromEnd(*this, body, radius, *ballA)) {
+            result = BEAM_CONTACT;
+        }
+    }
+    if (Near(*this, body, radius, frame)) {
+        ballA->wake();
+        ballB->wake();
+        far = 0;
+    }
+    return result;
+}
+
+void tbluebeam::draw() {
+    if (!(far && DARKNESS)) {
+        SetDrawColor(100, 100, 255);
+        SetBlendMode(BLEND_ADD);
+        SetDrawAlpha(1);
+        drawBlueLightning(ballA->position, ballB->position, 10, true, true);
+        if (zapped) {
+            drawBlueLightning(ballA->position, ballB->position, 10, !ballA->hidden, !ballB->hidden);
+            if (!zapLatch) {
+                StartSound(beam_bound, nullptr);
+                zapLatch = 1;
+            }
+            zapped = 0;
+        } else {
+            zapLatch = 0;
+        }
+        if (contact) {
+            drawBlueLightning(ballA->position, ballB->position, float(1 - ballA->hidden), !ballB->hidden, true);
+            contact = 0;
+            StartSound(beam_touch, BEAM_CHANNEL);
+        }
+    }
+    SetDrawColor(255, 255, 255);
+    SetBlendMode(BLEND_ALPHA);
+    far = 1;
+}
+
+BeamRef newBlueBeam(BallRef a, BallRef b) {
+    auto beam = std::make_shared<tbluebeam>();
+    beam->ballA = std::move(a);
+    beam->ballB = std::move(b);
+    return beam;
+}
+
+// ---- tredbeam ----------------------------------------------------------------------
+
+void tredbeam::update(float) {
+    float p = float(TruncToInt(period * 100));
+    float on = float(TruncToInt(onTime * 100));
+    if (p == 0) p = 1;
+    float t = LEVEL_CLOCK->elapsed * 100;
+    float f = phase * 100;
+    state = RED_OFF;
+    if (std::fmod(p + (t - f), p) > p - 100 && t > f - 50) state = RED_WARNING;
+    if (std::fmod(t - f, p) < on && t > f) state = RED_FIRING;
+}
+
+int tredbeam::collide(tentity& body, float radius) {
+    if (state != RED_FIRING) return BEAM_NONE;
+    BeamFrame frame = FrameOf(*this, body);
+    float push = 7000 + 100 * body.mass;
+    if (std::fabs(frame.w) < radius && frame.between) {
+        float side = frame.w > 0 ? 1.0f : frame.w < 0 ? -1.0f : 0.0f;
+        body.addForce(scale(perp(frame.n), side * push));
+        scaleBy(body.velocity, 0.95f);
+        return BEAM_CAUGHT;
+    }
+    if (PullToEnd(body, radius, *ballB, push) || PullToEnd(body, radius, *ballA, push)) return BEAM_CAUGHT;
+    return BEAM_NONE;
+}
+
+void tredbeam::collideFish(tfish& fish) {
+    bool caught = false;
+    for (int i = 0; i < fish.segmentCount; ++i) {
+        if (collide(*fish.segments[i], fish.radii[i]) != BEAM_NONE) {
+            fish.shocked[i] = 1;
+            caught = true;
+        }
+    }
+    if (caught) fish.sting = 0.5f;
+}
+
+void tredbeam::raiseHum(float level) { REDBEAM_LOUDNESS = std::max(REDBEAM_LOUDNESS, level); }
+
+void tredbeam::draw() {
+    if (state == RED_WARNING) {
+        ballA->warn();
+        ballB->warn();
+    }
+    if (state == RED_FIRING) {
+        SetBlendMode(BLEND_ADD);
+        SetDrawColor(255, 100, 100);
+        drawRedLightning(ballA->position, ballB->position, 10, !ballA->hidden, !ballB->hidden);
+        ballA->strike();
+        ballB->strike();
+    }
+    SetDrawColor(255, 255, 255);
+    SetBlendMode(BLEND_ALPHA);
+    if (state == RED_FIRING) {
+        tvector c = viewCentre();
+        tvector n = normalize(sub(ballB->position, ballA->position));
+        tvector rel = sub(c, ballA->position);
+        bool between = dot(rel, n) > 0 && dot(sub(c, ballB->position), negate(n)) > 0;
+        float d = std::fabs(cross(rel, n)) * viewZoom();
+        float range = GetScreenWidth() / 2.0f + 200;
+        float dB = OnScreenDistance(ballB->position), dA = OnScreenDistance(ballA->position);
+        if (d < range && between)
+            raiseHum(1 - d / range);
+        else if (dB < range)
+            raiseHum(1 - dB / range);
+        else if (dA < range)
+            raiseHum(1 - dA / range);
+    }
+    if (!IsChannelPlaying(REDBEAM_CHANNEL_A)) StartSound(redbeam, REDBEAM_CHANNEL_A);
+    if (!IsChannelPlaying(REDBEAM_CHANNEL_B) && LEVEL_CLOCK->elapsed > 0.5f)
+        StartSound(redbeam, REDBEAM_CHANNEL_B);
+}
+
+BeamRef newRedBeam(BallRef a, BallRef b, float phase, float period, float onTime) {
+    auto beam = std::make_shared<tredbeam>();
+    beam->ballA = std::move(a);
+    beam->ballB = std::move(b);
+    beam->phase = phase;
+    beam->period = period;
+    beam->onTime = onTime;
+    return beam;
+}
+
+}  // namespace kelp

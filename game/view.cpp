@@ -1,0 +1,143 @@
+// The world view, world-space drawing helpers, jitter and the lightning.
+#include "game/world.h"
+
+namespace kelp {
+
+namespace {
+
+float zoom = 1;
+tvector centre;
+tvector screenCentre;
+
+}  // namespace
+
+void setViewZoom(float z) { zoom = z; }
+void setViewCentre(tvector point) { centre = point; }
+void setScreenCentre(tvector point) { screenCentre = point; }
+float viewZoom() { return zoom; }
+tvector viewCentre() { return centre; }
+
+tvector worldToScreen(tvector p) { return add(scale(sub(p, centre), zoom), screenCentre); }
+
+void drawImageAt(const ImageRef& image, tvector position, float rotation, int frame) {
+    float sx = 1, sy = 1;
+    GetDrawScale(sx, sy);
+    SetDrawScale(sx * zoom, sy * zoom);
+    SetDrawRotation(rotation);
+    tvector at = worldToScreen(position);
+    DrawImageAt(image, at.x, at.y, frame);
+    SetDrawRotation(0);
+    SetDrawScale(sx, sy);
+}
+
+void drawQuadAt(tvector p1, tvector p2, tvector p3, tvector p4) {
+    tvector a = worldToScreen(p1), b = worldToScreen(p2), c = worldToScreen(p3), d = worldToScreen(p4);
+    FillPolygon({a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y});
+}
+
+void drawDiscAt(tvector c, float radius) {
+    float sx = 1, sy = 1;
+    GetDrawScale(sx, sy);
+    SetDrawScale(sx * zoom, sy * zoom);
+    tvector at = worldToScreen(c);
+    FillEllipse(at.x - radius * sx * zoom, at.y - radius * sy * zoom, 2 * radius, 2 * radius);
+    SetDrawScale(sx, sy);
+}
+
+void setUniformScale(float s) { SetDrawScale(s, s); }
+
+void resetDrawState() {
+    SetDrawColor(255, 255, 255);
+    SetDrawScale(1, 1);
+    SetDrawAlpha(1);
+    SetBlendMode(BLEND_ALPHA);
+    SetDrawRotation(0);
+}
+
+tcolor newColor(float r, float g, float b) { return {r, g, b}; }
+
+void applyColor(const tcolor& c) {
+    SetDrawColor(TruncToInt(c.r * 255), TruncToInt(c.g * 255), TruncToInt(c.b * 255));
+}
+
+tvector randomJitter(float r) {
+    float u2 = RandomUnitFloat();
+    float u1 = RandomUnitFloat();
+    return {(u1 - 0.5f) * 2 * r, (u2 - 0.5f) * 2 * r};
+}
+
+float loudnessAt(float onScreenDistance) {
+    float range = GetScreenWidth() / 2.0f + 200;
+    return onScreenDistance < range ? 1 - onScreenDistance / range : 0;
+}
+
+void drawBlueLightning(tvector a, tvector b, float jag, bool startExact, bool endExact) {
+    tvector d = sub(b, a);
+    tvector n = normalize(d);
+    float l = length(d);
+    if (l < jag) jag = l / 2;
+    setUniformScale(1);
+    tvector start = startExact ? a : add(a, randomJitter(jag / 4));
+    int count = TruncToInt(l / 75 - 1);
+    for (int i = 1; i <= count; ++i) {
+        tvector next = add(randomJitter(jag / 4), add(a, scale(n, 75.0f * i)));
+        drawBlueBolt(start, next);
+        start = next;
+    }
+    drawBlueBolt(start, endExact ? b : add(b, randomJitter(jag * 0.75f)));
+}
+
+void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool endExact) {
+    SetBlendMode(BLEND_ADD);
+    tvector d = sub(b, a);
+    tvector n = normalize(d);
+    float l = length(d);
+    if (l < jag) jag = l / 2;
+    tvector start = startExact ? a : add(a, randomJitter(jag * 1.5f));
+    SetDrawAlpha(0.9f);
+    int count = TruncToInt(l / 50 - 1);
+    for (int i = 1; i <= count; ++i) {
+        float w = jag;
+        // The shaking grows from an exact end over the first segments.
+        if (startExact && 2.0f * i < jag) w = 2.0f * i;
+        if (endExact && jag > (l / jag - i) * 2) w = (l / jag - i) * 2;
+        SetBlendMode(BLEND_ADD);
+        tvector next = add(randomJitter(w * 1.5f), add(a, scale(n, 50.0f * i)));
+        drawRedBolt(start, next);
+        start = next;
+    }
+    drawRedBolt(start, endExact ? b : add(b, randomJitter(jag * 1.5f)));
+}
+
+namespace {
+
+void drawBolt(tvector p, tvector q, bool red) {
+    tvector d = sub(q, p);
+    float rotation = -heading(d) - 90 + 180.0f * RandomIntBetween(0, 1);
+    SetDrawScale((length(d) + 30) / 50, 0.8f);
+    tvector middle = scale(add(p, q), 0.5f);
+    if (red) {
+        SetDrawAlpha(1);
+        int frame = RandomIntBetween(1, 9);
+        drawImageAt(lightning, middle, rotation, frame);
+        drawImageAt(lightning, middle, rotation, frame);
+    } else {
+        drawImageAt(neon, middle, rotation, RandomIntBetween(1, 4));
+    }
+    float r = RandomUnitFloat();
+    SetDrawScale(r, r);
+    SetDrawAlpha(RandomUnitFloat() * (red ? 0.1f : 0.05f));
+    for (int i = 0; i < 2; ++i) {
+        float t = RandomUnitFloat();
+        drawImageAt(light, add(scale(p, t), scale(q, 1 - t)), 0, 0);
+    }
+    SetDrawScale(1, 1);
+    SetDrawAlpha(1);
+}
+
+}  // namespace
+
+void drawBlueBolt(tvector p, tvector q) { drawBolt(p, q, false); }
+void drawRedBolt(tvector p, tvector q) { drawBolt(p, q, true); }
+
+}  // namespace kelp

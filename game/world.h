@@ -1,0 +1,321 @@
+// The game world: the view and drawing helpers, the maze of balls and beams,
+// the fish, the player, the goal, background particles, the level clock and
+// mouse controller, the levels, and the world step and draw. Stepping needs no
+// screen; drawing goes through the render layer.
+#pragma once
+
+#include "audio/audio.h"
+#include "game/physics.h"
+#include "render/render.h"
+
+#include <array>
+#include <vector>
+
+namespace kelp {
+
+// ---- View, colours and effects ----------------------------------------------------
+
+struct tcolor {
+    float r = 1, g = 1, b = 1;
+};
+
+void setViewZoom(float zoom);
+void setViewCentre(tvector point);
+void setScreenCentre(tvector point);
+float viewZoom();
+tvector viewCentre();
+tvector worldToScreen(tvector p);
+void drawImageAt(const ImageRef& image, tvector position, float rotation, int frame);
+void drawQuadAt(tvector p1, tvector p2, tvector p3, tvector p4);
+void drawDiscAt(tvector centre, float radius);
+void setUniformScale(float s);
+void resetDrawState();
+tcolor newColor(float r, float g, float b);
+void applyColor(const tcolor& c);
+// Each component in [-r, r); the y part is drawn first.
+tvector randomJitter(float r);
+void drawBlueLightning(tvector a, tvector b, float jag, bool startExact, bool endExact);
+void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool endExact);
+void drawBlueBolt(tvector p, tvector q);
+void drawRedBolt(tvector p, tvector q);
+// Loudness 0..1 of a world point by its distance on screen; 0 out of hearing.
+float loudnessAt(float onScreenDistance);
+
+// ---- Level clock and mouse controller ------------------------------------------------
+
+class tclock {
+public:
+    virtual ~tclock() = default;
+    virtual void advance(float dt) { elapsed += dt; }
+    virtual void start() { elapsed = 0; }
+    float elapsed = 0;
+};
+
+class tmouse {
+public:
+    virtual ~tmouse() = default;
+    virtual void update(float dt);
+    virtual void recentre();
+    tvector velocity;
+    int released = 0;
+};
+
+std::shared_ptr<tclock> newClock();
+std::shared_ptr<tmouse> newMouseController();
+
+// ---- Balls and beams -----------------------------------------------------------------
+
+class tfish;
+
+enum BallState { BALL_AWAKE = 0, BALL_WARNING = 2, BALL_STRUCK = 3, BALL_IDLE = 4 };
+
+class tBall {
+public:
+    virtual ~tBall() = default;
+    virtual void touch();
+    virtual void warn() { state = BALL_WARNING; }
+    virtual void strike();
+    virtual void wake();
+    virtual void draw();
+    virtual void update(float) {}
+    virtual bool collide(tentity& body, float radius);
+
+    tvector position;
+    int hidden = 1;
+    int state = BALL_IDLE;
+    float glowTimer = 0;
+    int previousState = 0;
+    ChannelRef channel;
+    int touchedBefore = 0;
+    int touchedNow = 0;
+};
+using BallRef = std::shared_ptr<tBall>;
+
+// Results of a beam's collide.
+enum BeamContact { BEAM_NONE = 0, BEAM_CONTACT = 1, BEAM_DEEP = 2, BEAM_CAUGHT = 3 };
+
+class tbeam {
+public:
+    virtual ~tbeam() = default;
+    virtual void draw() {}
+    virtual void update(float) {}
+    virtual int collide(tentity&, float) { return BEAM_NONE; }
+    virtual void collideFish(tfish& fish);
+
+    BallRef ballA, ballB;
+};
+using BeamRef = std::shared_ptr<tbeam>;
+
+class tbluebeam : public tbeam {
+public:
+    void draw() override;
+    int collide(tentity& body, float radius) override;
+
+    int far = 1;
+    int zapLatch = 0;
+    int zapped = 0;
+    int contact = 0;
+};
+
+enum RedBeamState { RED_OFF = 0, RED_WARNING = 1, RED_FIRING = 2 };
+
+class tredbeam : public tbeam {
+public:
+    void draw() override;
+    void update(float dt) override;
+    int collide(tentity& body, float radius) override;
+    void collideFish(tfish& fish) override;
+    virtual void raiseHum(float level);
+
+    float period = 0, onTime = 0, phase = 0;
+    int state = RED_OFF;
+};
+
+BallRef newBall(tvector position, int hidden);
+BeamRef newBlueBeam(BallRef a, BallRef b);
+BeamRef newRedBeam(BallRef a, BallRef b, float phase, float period, float onTime);
+
+// ---- The fish ------------------------------------------------------------------------
+
+enum FishMood { MOOD_CALM = 0, MOOD_SEEKING, MOOD_SHY, MOOD_SULKING, MOOD_CHARGING, MOOD_STUNG };
+
+class tfish {
+public:
+    static constexpr int MaxSegments = 100;
+    virtual ~tfish() = default;
+    virtual void approach(float a);
+    virtual void shy(float a);
+    virtual void avoid(float a);
+    virtual void charge();
+    virtual void rememberMood() { previousMood = mood; }
+    virtual void touchedInHate();
+    virtual void touchedInAnger();
+    virtual void think(float dt);
+    virtual void update(float dt);
+    virtual void drawGlow();
+    virtual void draw();
+    virtual bool touch(tentity& body, float radius);
+
+    EntityRef head, tail;
+    std::array<EntityRef, MaxSegments> segments;
+    int segmentCount = 0;
+    float strength = 0;
+    std::array<float, MaxSegments> radii{};
+    EntityRef target;
+    float hate = -5;
+    float angry = -1.25f;
+    float sting = 0;
+    int hateMode = 1;
+    std::array<int, MaxSegments> shocked{};
+    int mood = MOOD_CALM;
+    int previousMood = MOOD_CALM;
+
+private:
+    void steer(float forceScale);
+};
+using FishRef = std::shared_ptr<tfish>;
+
+FishRef newFish(tvector position, int segmentCount, float headRadius, float bodyRadius,
+                float tailRadius, tvector layDirection);
+
+// ---- The player character ----------------------------------------------------------------
+
+enum PlayerState {
+    PLAYER_NEUTRAL = 0,
+    PLAYER_EASY,
+    PLAYER_WON,
+    PLAYER_FRIGHTENED,
+    PLAYER_CAUGHT,
+    PLAYER_HURT,
+    PLAYER_HOLDING,
+};
+
+class tplayer {
+public:
+    virtual ~tplayer() = default;
+    virtual void update(float dt);
+    virtual void drawBody();
+    virtual void playNotes();
+    virtual void drawHead();
+
+    EntityRef main, second, third;
+    SpringRef springMainSecond, springSecondThird;
+    EntityRef fishHead;
+    tvector facing;
+    int caught = 0;
+    int state = PLAYER_NEUTRAL;
+    int previousState = PLAYER_NEUTRAL;
+    float spookTimer = 0;
+    float hurtTimer = 0;
+    int hurt = 0;
+    ChannelRef channel;
+
+private:
+    void decideState();
+    void playRandomNote();
+};
+using PlayerRef = std::shared_ptr<tplayer>;
+
+PlayerRef newPlayer(EntityRef fishHead, tvector position);
+
+// ---- The goal --------------------------------------------------------------------------
+
+class tgoal : public tentity {
+public:
+    void update(float dt) override;
+    virtual void drawGoal();
+    virtual void drawClock();
+    virtual float remaining();
+
+    float deadline = 0;
+};
+using GoalRef = std::shared_ptr<tgoal>;
+
+GoalRef newGoal(tvector position, float timeLimit);
+
+// ---- Background particles -------------------------------------------------------------
+
+class tparticle {
+public:
+    virtual ~tparticle() = default;
+    virtual bool update(float dt);
+    virtual void draw();
+
+    tvector position, velocity, acceleration;
+    float rotation = 0, spin = 0;
+    float alphaStart = 0, alphaEnd = 0;
+    float scaleStart = 0, scaleEnd = 0;
+    float lifetime = 0, age = 0;
+    ImageRef image;
+    int frame = 0;
+    std::shared_ptr<tcolor> colour;
+};
+using ParticleRef = std::shared_ptr<tparticle>;
+
+ParticleRef newParticle(ImageRef image, tvector position, tvector velocity, tvector acceleration,
+                        float rotation, float spin, float alphaStart, float alphaEnd,
+                        float scaleStart, float scaleEnd, std::shared_ptr<tcolor> colour,
+                        int lifetime, int frame);
+
+class temitter {
+public:
+    virtual ~temitter() = default;
+    virtual void updateAndDraw();
+    virtual void removeDead(float dt);
+    virtual void emit(int count);
+    virtual void continueFading(const tparticle& particle);
+
+    std::vector<ParticleRef> particles;
+    float width = 0, height = 0;
+    float lastTime = 0;
+    float rate = 0;
+    ImageRef image;
+};
+using EmitterRef = std::shared_ptr<temitter>;
+
+EmitterRef newEmitter(float width, float height, float rate, int initialCount);
+
+// ---- Game-wide state -------------------------------------------------------------------
+
+constexpr int BallCount = 142;
+constexpr int BeamCount = 149;
+
+extern int CURRENT_LEVEL;
+extern bool LEVEL_ENDING;
+extern bool LEVEL_WON;
+extern bool LEVEL_SKIP;
+extern const float TIME_STEP;
+extern tvector CAMERA_POSITION;
+extern float CAMERA_ZOOM;
+
+extern tvector MAP_SCALE;
+extern FishRef FISH;
+extern PlayerRef PLAYER;
+extern GoalRef GOAL;
+extern std::vector<BallRef> BALLS;
+extern int LAST_BALL;
+extern std::vector<BeamRef> BEAMS;
+extern int LAST_BEAM;
+extern bool DARKNESS;
+
+extern TickTimerRef FRAME_TIMER;
+extern ChannelRef BEAM_CHANNEL, REDBEAM_CHANNEL_A, REDBEAM_CHANNEL_B;
+extern float REDBEAM_LOUDNESS;
+extern std::shared_ptr<tmouse> MOUSE;
+extern std::shared_ptr<tclock> LEVEL_CLOCK;
+extern tcolor WHITE;
+extern std::array<ImageRef, 9> LEVEL_CARDS;
+extern std::array<SoundRef, 4> NOTE_SOUNDS;
+
+// One handle per picture and sound, named after its file.
+extern ImageRef fish_head, fish_tail, me_head, helmet, me_body, me_legs, light, big_light, ball,
+    lightning, neon, eye, eye_bg, clock, clock_cursor, goal, little_cursor;
+extern SoundRef beam_bound, beam_touch, tick, warning_drum, redbeam;
+
+// ---- Levels and the world step -----------------------------------------------------------
+
+void buildLevel(int n);
+void stepWorld(float dt);
+void drawWorld();
+
+}  // namespace kelp

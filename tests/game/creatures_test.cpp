@@ -1,0 +1,220 @@
+#include "world_fixture.h"
+
+using namespace kelp;
+
+namespace {
+
+FishRef TwentySegments() { return newFish({0, 0}, 20, 9, 7.5f, 4, {0, 1}); }
+
+}  // namespace
+
+TEST(Fish, RadiiGrowThenTaper) {
+    FishRef fish = TwentySegments();
+    EXPECT_EQ(fish->segmentCount, 20);
+    EXPECT_FLOAT_EQ(fish->radii[0], 9.0f);
+    for (int i = 1; i <= 6; ++i) {
+        float f = i / 6.0f;
+        EXPECT_FLOAT_EQ(fish->radii[i], 9 + (1 - (1 - f) * (1 - f)) * (7.5f - 9)) << i;
+    }
+    float k = 20 * 0.3f + 1;
+    for (int i = 7; i <= 18; ++i)
+        EXPECT_NEAR(fish->radii[i], 4 + (1 - (i - k) / (19 - k)) * 3.5f, 1e-5f) << i;
+    EXPECT_FLOAT_EQ(fish->radii[19], 4.0f);
+    EXPECT_FLOAT_EQ(fish->segments[0]->mass, 18.0f);
+    EXPECT_FLOAT_EQ(fish->segments[5]->mass, fish->radii[5]);
+    float sum = 0;
+    for (int i = 0; i < 20; ++i) sum += fish->segments[i]->mass;
+    EXPECT_FLOAT_EQ(fish->strength, sum);
+    EXPECT_FLOAT_EQ(fish->segments[1]->position.y, (fish->radii[0] + fish->radii[1]) / 3);
+    EXPECT_GT(fish->tail->position.y, fish->segments[18]->position.y);
+}
+
+TEST(Fish, TouchesResetTheTimers) {
+    FishRef fish = TwentySegments();
+    const float hates[][2] = {{-0.5f, 4}, {2, 3.5f}, {3.8f, 3.8f}};
+    for (const auto& h : hates) {
+        fish->hate = h[0];
+        fish->touchedInHate();
+        EXPECT_FLOAT_EQ(fish->hate, h[1]) << h[0];
+    }
+    fish->angry = -1;
+    fish->touchedInAnger();
+    EXPECT_FLOAT_EQ(fish->angry, -1.0f);
+    fish->angry = -3;
+    fish->touchedInAnger();
+    EXPECT_FLOAT_EQ(fish->angry, 2.0f);
+}
+
+TEST_F(Headless, AtTheStartTheFishSeeksOrAvoidsThePlayer) {
+    Build(1);
+    tfish& fish = *FISH;
+    fish.target = PLAYER->main;
+    tvector dir = direction(PLAYER->main->position, fish.head->position);
+    float dt = TIME_STEP / 5;
+    fish.think(dt);
+    EXPECT_EQ(fish.mood, MOOD_SEEKING);
+    EXPECT_FLOAT_EQ(fish.head->force.x, dir.x * 100 * fish.strength);
+    EXPECT_FLOAT_EQ(fish.head->force.y, dir.y * 100 * fish.strength);
+
+    fish.head->force = {};
+    fish.hateMode = 0;
+    fish.think(dt);  // angry went from -1.25 by two sub-steps
+    float a = (1.25f + 2 * dt) / 3;
+    EXPECT_EQ(fish.mood, MOOD_SULKING);
+    EXPECT_NEAR(fish.head->force.y, dir.y * -100 * fish.strength * a, 0.5f);
+
+    fish.head->force = {};
+    PLAYER->state = PLAYER_HOLDING;
+    fish.think(dt);
+    EXPECT_EQ(fish.head->force.y, 0.0f);
+}
+
+TEST_F(Headless, HoldingTheButtonDoublesTheBodyDragsMassTerm) {
+    Build(2);
+    tfish& fish = *FISH;
+    fish.segments[5]->velocity = {1, 0};
+    // The same positions and velocities twice, so every spring force is the
+    // same and only the drag differs.
+    auto forceOn5 = [&] {
+        for (int i = 0; i < fish.segmentCount; ++i) fish.segments[i]->force = {};
+        fish.update(0);
+        return fish.segments[5]->acceleration.x * fish.segments[5]->mass;
+    };
+    PLAYER->state = PLAYER_NEUTRAL;
+    float calm = forceOn5();
+    PLAYER->state = PLAYER_HOLDING;
+    float holding = forceOn5();
+    EXPECT_NEAR(holding - calm, -(fish.strength / 25 - fish.strength / 50), 0.01f);
+}
+
+TEST_F(Headless, PlayerFacesShowHurtAndFright) {
+    Build(1);
+    tplayer& player = *PLAYER;
+    FISH->hate = 0;  // neither fleeing nor resting: easy
+    player.hurt = 1;
+    player.drawHead();
+    EXPECT_EQ(player.state, PLAYER_HURT);
+    for (int frame = 0; frame < 4; ++frame) {
+        player.drawHead();
+        EXPECT_EQ(player.state, PLAYER_HURT) << frame;
+    }
+    player.drawHead();
+    EXPECT_EQ(player.state, PLAYER_EASY);
+
+    player.hurt = 1;
+    FISH->mood = MOOD_CHARGING;
+    FISH->head->position = player.main->position;
+    player.drawHead();
+    EXPECT_EQ(player.state, PLAYER_FRIGHTENED);
+    EXPECT_FLOAT_EQ(player.hurtTimer, 0.0f);
+    FISH->mood = MOOD_CALM;
+    FISH->head->position = {5000, 5000};
+    for (int frame = 0; frame < 14; ++frame) player.drawHead();
+    EXPECT_EQ(player.state, PLAYER_FRIGHTENED);
+    player.drawHead();
+    player.drawHead();
+    EXPECT_NE(player.state, PLAYER_FRIGHTENED);
+}
+
+TEST_F(Headless, HoldingWhileFrightenedIsNotHolding) {
+    Build(1);
+    EnablePolledInput(nullptr);
+    EmitInputEvent(MouseDown, nullptr, 1, 0, 0, 0, nullptr);
+    FISH->hate = 0;
+    PLAYER->drawHead();
+    EXPECT_EQ(PLAYER->state, PLAYER_HOLDING);
+    FISH->mood = MOOD_STUNG;
+    PLAYER->drawHead();
+    EXPECT_EQ(PLAYER->state, PLAYER_FRIGHTENED);
+    DisablePolledInput();
+}
+
+TEST_F(Headless, TheGoalDecidesByDistanceAndDeadline) {
+    Build(4);  // head radius 20
+    int frames = 0;
+    while (LEVEL_CLOCK->elapsed <= 360) LEVEL_CLOCK->advance(TIME_STEP), ++frames;
+    EXPECT_NEAR(frames, 360 * 30, 2);
+    LEVEL_CLOCK->start();
+    FISH->head->position = add(GOAL->position, makeVector(0, 119.5f));
+    GOAL->update(0);
+    EXPECT_TRUE(LEVEL_ENDING);
+    EXPECT_TRUE(LEVEL_WON);
+    LEVEL_CLOCK->elapsed = 400;
+    GOAL->update(0);
+    EXPECT_TRUE(LEVEL_WON);
+
+    Build(1);
+    LEVEL_CLOCK->elapsed = 180;
+    GOAL->update(0);
+    EXPECT_FALSE(LEVEL_ENDING);
+    LEVEL_CLOCK->elapsed = 180.01f;
+    GOAL->update(0);
+    EXPECT_TRUE(LEVEL_ENDING);
+    FISH->head->position = GOAL->position;
+    GOAL->update(0);
+    EXPECT_FALSE(LEVEL_WON);  // arriving after the time-out
+    FISH->head->position = add(GOAL->position, makeVector(0, 121));
+    EXPECT_FLOAT_EQ(GOAL->remaining(), 180 - 180.01f);
+}
+
+TEST_F(Headless, TheMouseTurnsPointerOffsetsIntoVelocity) {
+    EnablePolledInput(nullptr);
+    EmitInputEvent(MouseMove, nullptr, 0, 0, 200, 0, nullptr);
+    MOUSE->update(TIME_STEP);
+    EXPECT_NEAR(MOUSE->velocity.x, 9000, 0.5f);
+    EmitInputEvent(MouseMove, nullptr, 0, 0, 300, 400, nullptr);
+    MOUSE->update(TIME_STEP);
+    EXPECT_NEAR(length(MOUSE->velocity), 20000, 0.5f);
+    EmitInputEvent(AppSuspend, nullptr, 0, 0, 0, 0, nullptr);
+    MOUSE->update(TIME_STEP);
+    EXPECT_EQ(MOUSE->released, 1);
+    EXPECT_EQ(MOUSE->velocity.x, 0.0f);
+    EmitInputEvent(AppResume, nullptr, 0, 0, 0, 0, nullptr);
+    EmitInputEvent(MouseDown, nullptr, 1, 0, 0, 0, nullptr);
+    MOUSE->update(TIME_STEP);
+    EXPECT_EQ(MOUSE->released, 0);
+    DisablePolledInput();
+}
+
+TEST(Particles, AboutOneEmissionInFifteenFramesAtRateTwo) {
+    struct Counting : temitter {
+        int emitted = 0;
+        void emit(int count) override { emitted += count; }
+    } emitter;
+    emitter.rate = 2;
+    LEVEL_CLOCK->start();
+    for (int frame = 0; frame < 3000; ++frame) {
+        LEVEL_CLOCK->advance(TIME_STEP);
+        emitter.updateAndDraw();
+    }
+    EXPECT_NEAR(emitter.emitted, 200, 40);
+}
+
+TEST(Particles, AFadeInLifeContinuesAsAFadeOut) {
+    temitter emitter;
+    auto colour = std::make_shared<tcolor>(newColor(1, 0, 0));
+    emitter.particles.push_back(newParticle(nullptr, {0, 0}, {1, 0}, {0, 0}, 0, 0, 0, 0.4f, 1, 3, colour, 3, 0));
+    emitter.particles[0]->age = 2.99f;
+    emitter.removeDead(0.03f);
+    ASSERT_EQ(emitter.particles.size(), 1u);
+    const tparticle& fading = *emitter.particles[0];
+    EXPECT_FLOAT_EQ(fading.alphaStart, 0.4f);
+    EXPECT_FLOAT_EQ(fading.alphaEnd, 0.0f);
+    EXPECT_FLOAT_EQ(fading.lifetime, 3.0f);
+    EXPECT_FLOAT_EQ(fading.scaleStart, 3.0f);
+    EXPECT_FLOAT_EQ(fading.scaleEnd, 5.0f);
+    EXPECT_EQ(fading.colour, colour);
+}
+
+TEST(Particles, TwoDeathsAreRemovedOnConsecutiveFrames) {
+    temitter emitter;
+    auto colour = std::make_shared<tcolor>();
+    for (int i = 0; i < 2; ++i) {
+        emitter.particles.push_back(newParticle(nullptr, {0, 0}, {0, 0}, {0, 0}, 0, 0, 0.4f, 0, 1, 1, colour, 1, 0));
+        emitter.particles.back()->age = 0.99f;
+    }
+    emitter.removeDead(0.05f);
+    EXPECT_EQ(emitter.particles.size(), 1u);  // fade-out lives end without a sequel
+    emitter.removeDead(0.05f);
+    EXPECT_TRUE(emitter.particles.empty());
+}

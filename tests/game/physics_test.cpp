@@ -1,0 +1,60 @@
+#include "game/physics.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelp;
+
+TEST(Vectors, NormalizeLeavesTinyVectorsAlone) {
+    tvector zero = normalize({0, 0});
+    EXPECT_EQ(zero.x, 0.0f);
+    EXPECT_EQ(zero.y, 0.0f);
+    tvector tiny = normalize({0.000001f, 0});
+    EXPECT_EQ(tiny.x, 0.000001f);
+    tvector unit = normalize({3, 4});
+    EXPECT_FLOAT_EQ(unit.x, 0.6f);
+    EXPECT_FLOAT_EQ(unit.y, 0.8f);
+    tvector d = direction({10, 0}, {0, 0});
+    EXPECT_FLOAT_EQ(d.x, 1.0f);
+}
+
+TEST(Vectors, HeadingPassesXFirst) {
+    EXPECT_FLOAT_EQ(heading({0, 1}), 0.0f);
+    EXPECT_FLOAT_EQ(heading({1, 0}), 90.0f);
+    EXPECT_FLOAT_EQ(heading({-1, 0}), -90.0f);
+    EXPECT_FLOAT_EQ(heading({0, -1}), 180.0f);
+    EXPECT_FLOAT_EQ(cross({1, 0}, {0, 1}), 1.0f);
+    EXPECT_FLOAT_EQ(perp({1, 2}).x, -2.0f);
+}
+
+TEST(PointMass, UpdateIsSemiImplicitAndClearsTheForce) {
+    EntityRef body = newEntity({1, 1}, 2);
+    body->addForce({10, 0}, {5, 5});
+    body->update(0.5f);
+    EXPECT_FLOAT_EQ(body->acceleration.x, 5.0f);
+    EXPECT_FLOAT_EQ(body->velocity.x, 2.5f);
+    EXPECT_FLOAT_EQ(body->position.x, 2.25f);
+    EXPECT_FLOAT_EQ(body->position.y, 1.0f);
+    EXPECT_EQ(body->force.x, 0.0f);
+}
+
+TEST(Springs, ForcesAreEqualAndOppositeAndVanishAtOnePoint) {
+    EntityRef a = newEntity({0, 0}, 1), b = newEntity({0, 0}, 1);
+    tvector f = springBetween(*a, *b, 10, 500, 5);
+    EXPECT_EQ(f.x, 0.0f);
+    EXPECT_EQ(f.y, 0.0f);
+    b->position = {3, 4};
+    a->velocity = {1, 0};
+    f = springBetween(*a, *b, 10, 500, 5);
+    EXPECT_FLOAT_EQ(a->force.x, -b->force.x);
+    EXPECT_FLOAT_EQ(a->force.y, -b->force.y);
+    // Compressed to 5 of 10: pushed apart, a away from b (upwards and left).
+    EXPECT_LT(f.y, 0.0f);
+    EXPECT_LT(f.x, 0.0f);
+    EntityRef c = newEntity({0, 20}, 1);
+    tvector pull = springToPoint(*c, {0, 0}, 0, 10, 0);
+    EXPECT_FLOAT_EQ(pull.y, -200.0f);
+    SpringRef spring = newSpring(a, c, 0, 10, 0);
+    a->force = c->force = {};
+    spring->update(1);
+    EXPECT_FLOAT_EQ(c->force.y, -a->force.y);
+}
