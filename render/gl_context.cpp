@@ -320,6 +320,18 @@ void GLContext::Close() { Driver().CloseContext(*this); }
 
 GLGraphicsDriver& GLGraphicsDriver::Instance() { return Driver(); }
 
+void SetScreenIcon(const TPixmap& icon) {
+    GraphicsRef screen = CurrentGraphicsContext();
+    auto* window = screen ? static_cast<SDL_Window*>(Driver().WindowOf(screen.get())) : nullptr;
+    if (!window) return;
+    PixmapRef rgba = icon.ConvertedTo(FMT_RGBA32);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        rgba->pixels, rgba->width, rgba->height, 32, rgba->pitch, SDL_PIXELFORMAT_RGBA32);
+    if (!surface) return;
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
 namespace kelp_render {
 bool SharedContextAlive() { return Driver().SharedContextAlive(); }
 }  // namespace kelp_render

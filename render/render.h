@@ -86,6 +86,8 @@ int32_t FlipHookId();
 // no window or OpenGL context can be made.
 GraphicsRef OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags);
 void CloseScreen();
+// The picture the desktop shows for the screen's window.
+void SetScreenIcon(const TPixmap& icon);
 // 0 at once, 1 on the vertical blank, -1 paced to the screen's hertz.
 void PresentFrame(int32_t sync);
 

@@ -134,10 +134,12 @@ int32_t WaitForMouseButton() {
 void EnablePolledInput(ObjectRef source) {
     if (state.enabled) return;
     state.inputSource = std::move(source);
-    ResetKeyboardState();
-    ResetMouseState();
+    // Hooked before the resets pump, so a close request or focus change that
+    // is already queued is counted rather than lost.
     AddHook(EmitEventHookId(), PolledInputHook, nullptr, 0);
     state.enabled = true;
+    ResetKeyboardState();
+    ResetMouseState();
 }
 
 void DisablePolledInput() {

@@ -172,6 +172,15 @@ TEST_F(Input, EachCloseRequestIsOneTerminate) {
     EXPECT_EQ(RecordedIds(), (std::vector<int32_t>{AppTerminate, AppTerminate, AppTerminate}));
 }
 
+TEST_F(Input, ACloseRequestQueuedBeforeEnablingIsCounted) {
+    DisablePolledInput();
+    PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+    PushKey(SDL_SCANCODE_K, true);
+    EnablePolledInput(nullptr);
+    EXPECT_EQ(TakeTerminateRequest(), 1);
+    EXPECT_EQ(TakeKeyHits('K'), 0);  // key state starts afresh
+}
+
 TEST_F(Input, FocusLossAndGainClearKeyAndMouseState) {
     PushKey(SDL_SCANCODE_SPACE, true);
     PushButton(SDL_BUTTON_LEFT, true, 5, 5);

@@ -1,0 +1,114 @@
+// The level loop: story cards, fixed-step frames with the camera, the veils
+// that leave trails, the fades, and the keys.
+#include "game/game.h"
+
+namespace kelp {
+
+namespace {
+
+void Veil(float alpha) {
+    resetDrawState();
+    SetDrawColor(20, 50, 50);
+    SetDrawAlpha(alpha);
+    FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
+}
+
+void DrawCard(int n, float alpha) {
+    ClearScreen();
+    SetDrawAlpha(alpha);
+    DrawImageAt(LEVEL_CARDS[n], float(GetScreenWidth() / 2), float(GetScreenHeight() / 2), 0);
+    waitFrame();
+}
+
+bool QuitRequested() { return TakeKeyHits(27) != 0 || TakeTerminateRequest() != 0; }
+
+}  // namespace
+
+void waitFrame() {
+    WaitTickTimer(FRAME_TIMER);
+    PresentFrame(-1);
+}
+
+void showCard(int n) {
+    resetDrawState();
+    SetDrawRotation(0);
+    SetClearColor(0, 0, 0);
+    for (int i = 0; i <= 30; ++i) DrawCard(n, i / 30.0f);
+    for (int i = 0; i <= 30; ++i) DrawCard(n, 1);
+    for (int i = 0; i <= 30; ++i) DrawCard(n, 1 - i / 30.0f);
+    SleepMillis(1000);
+}
+
+void updateCamera() {
+    tvector head = FISH->head->position, second = PLAYER->second->position;
+    float z = 150 / distance(head, second);
+    if (!(z >= 0.85f)) z = 0.85f;
+    if (!(z <= 2)) z = 2;
+    tvector target = divide(add(scale(second, 4), head), 5);
+    CAMERA_POSITION = add(scale(CAMERA_POSITION, 0.95f), scale(target, 0.05f));
+    CAMERA_ZOOM = CAMERA_ZOOM * 0.98f + z * 0.02f;
+    setViewCentre(CAMERA_POSITION);
+    setViewZoom(CAMERA_ZOOM);
+}
+
+void levelKeys() {
+    for (int k = 1; k <= 6; ++k) {
+        if (TakeKeyHits('0' + k)) {
+            CURRENT_LEVEL = k;
+            LEVEL_ENDING = true;
+            LEVEL_SKIP = true;
+            LEVEL_WON = true;
+        }
+    }
+}
+
+float fadeInAlpha(float elapsed) { return elapsed < 0.5f ? 1 - 2 * elapsed : -1; }
+
+float countDownEnding(float& countdown) {
+    if (LEVEL_ENDING) countdown -= TIME_STEP;
+    return countdown < 1 ? 1 - countdown : -1;
+}
+
+LevelEnd playLevel(const std::function<void()>& nextFrame) {
+    buildLevel(CURRENT_LEVEL);
+    EmitterRef background = newEmitter(1000, 1000, 2, 5);
+    LEVEL_CLOCK->start();
+    MOUSE->recentre();
+    float countdown = 5;
+    CAMERA_POSITION = {0, 0};
+    CAMERA_ZOOM = 0.5f;
+    while (!(countdown < 0) && !LEVEL_SKIP) {
+        Veil(0.4f);
+        updateCamera();
+        stepWorld(TIME_STEP);
+        background->updateAndDraw();
+        Veil(0.3f);
+        SetDrawColor(255, 255, 255);
+        drawWorld();
+        SetDrawAlpha(1);
+        SetDrawColor(255, 255, 255);
+        float fadeIn = fadeInAlpha(LEVEL_CLOCK->elapsed);
+        if (fadeIn >= 0) Veil(fadeIn);
+        float fadeOut = countDownEnding(countdown);
+        if (fadeOut >= 0) Veil(fadeOut);
+        nextFrame();
+        levelKeys();
+        if (QuitRequested()) return LevelEnd::Quit;
+    }
+    return LevelEnd::Over;
+}
+
+void runGame(const std::function<void(int)>& card, const std::function<void()>& nextFrame) {
+    for (;;) {
+        card(CURRENT_LEVEL);
+        if (playLevel(nextFrame) == LevelEnd::Quit) return;
+        if (LEVEL_WON) CURRENT_LEVEL += 1;
+        LEVEL_SKIP = false;
+        if (!LEVEL_WON || CURRENT_LEVEL == 7) {
+            card(LEVEL_WON ? 7 : 8);
+            return;
+        }
+    }
+}
+
+}  // namespace kelp

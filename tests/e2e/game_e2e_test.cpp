@@ -1,0 +1,145 @@
+// The real game under the X server: its window, keys, closing, pictures and sound.
+#include "x11_session.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const char* const Title = "Kelp Garden.";
+// The first card takes four seconds; the level is running after five.
+constexpr double CardSeconds = 4.2;
+
+class Game : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
+
+    unsigned long Start(GameProcess& game) {
+        unsigned long window = x11.FindWindow(Title, 20);
+        EXPECT_NE(window, 0u) << game.ErrorOutput();
+        return window;
+    }
+
+    X11Session x11;
+};
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb At(const TPixmap& map, int x, int y) {
+    uint32_t argb = map.ReadPixelArgb(x, y);
+    return {int(argb >> 16 & 0xFF), int(argb >> 8 & 0xFF), int(argb & 0xFF)};
+}
+
+bool NearVeil(Rgb c) { return std::abs(c.r - 20) < 12 && std::abs(c.g - 50) < 14 && std::abs(c.b - 50) < 14; }
+// The veil's dark blue-green, brightened here and there by the lights behind it.
+bool VeilTinted(Rgb c) { return c.g >= c.r && c.b >= c.r && std::max({c.r, c.g, c.b}) < 150; }
+bool Colourful(Rgb c) { return std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}) > 90; }
+
+int Count(const TPixmap& map, int x0, int y0, int x1, int y1, bool (*test)(Rgb)) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += test(At(map, x, y));
+    return n;
+}
+
+}  // namespace
+
+TEST_F(Game, ATitledEightHundredSquareWindowThatEscapeEndsWithStatusZero) {
+    GameProcess game;
+    unsigned long window = Start(game);
+    ASSERT_NE(window, 0u);
+    EXPECT_EQ(x11.Title(window), Title);
+    int width = 0, height = 0;
+    x11.Size(window, width, height);
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 800);
+    SleepSeconds(CardSeconds + 1);
+    x11.PressKey(window, "Escape");
+    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+}
+
+TEST_F(Game, ClosingTheWindowEndsWithStatusZero) {
+    GameProcess game;
+    unsigned long window = Start(game);
+    ASSERT_NE(window, 0u);
+    x11.RequestClose(window);  // read in the first frame of the level
+    EXPECT_EQ(game.WaitForExit(CardSeconds + 10), 0) << game.ErrorOutput();
+}
+
+TEST_F(Game, SixDuringLevelOneShowsTheEndAndExits) {
+    GameProcess game;
+    unsigned long window = Start(game);
+    ASSERT_NE(window, 0u);
+    SleepSeconds(CardSeconds + 1);
+    x11.PressKey(window, "6");
+    SleepSeconds(1.6);  // the closing card at full strength
+    PixmapRef card = x11.Screenshot(window);
+    auto white = [](Rgb c) { return c.r > 200 && c.g > 200 && c.b > 200; };
+    auto black = [](Rgb c) { return c.r < 10 && c.g < 10 && c.b < 10; };
+    EXPECT_GT(Count(*card, 200, 300, 600, 500, white), 500);
+    EXPECT_GT(Count(*card, 0, 0, 100, 100, black), 9000);
+    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+}
+
+TEST_F(Game, PlayShowsTheVeilTheClockTheFishAndTheSwimmer) {
+    GameProcess game;
+    unsigned long window = Start(game);
+    ASSERT_NE(window, 0u);
+    SleepSeconds(CardSeconds + 2.5);
+    PixmapRef shot = x11.Screenshot(window);
+    const char* keep = std::getenv("KELP_SCREENSHOT");
+    if (keep) SavePixelMapPng(*shot, keep, 6);
+    x11.PressKey(window, "Escape");
+    EXPECT_EQ(game.WaitForExit(10), 0);
+    EXPECT_GT(Count(*shot, 0, 0, 800, 800, VeilTinted), 800 * 800 / 2) << "no veil around the world";
+    EXPECT_GT(Count(*shot, 0, 0, 800, 800, NearVeil), 800 * 800 / 50) << "no plain veil anywhere";
+    EXPECT_GT(Count(*shot, 15, 15, 85, 85, Colourful), 800) << "no clock dial";
+    int drawn = 0;
+    for (int y = 250; y < 550; ++y)
+        for (int x = 250; x < 550; ++x) drawn += !NearVeil(At(*shot, x, y));
+    EXPECT_GT(drawn, 3000) << "nothing drawn around the centre";
+    auto purple = [](Rgb c) { return c.r > 90 && c.b > 140 && c.g < 110; };
+    auto pinkish = [](Rgb c) { return c.r > 150 && c.b > 110 && c.g < 160; };
+    EXPECT_GT(Count(*shot, 200, 200, 600, 600, purple), 20) << "no swimmer";
+    EXPECT_GT(Count(*shot, 200, 200, 600, 600, pinkish), 50) << "no fish";
+}
+
+TEST_F(Game, PlayIsHeard) {
+    std::string capture = (std::filesystem::temp_directory_path() / "kelp_e2e_sound.raw").string();
+    GameProcess game({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + capture});
+    unsigned long window = Start(game);
+    ASSERT_NE(window, 0u);
+    SleepSeconds(CardSeconds + 0.8);
+    for (int i = 0; i < 12; ++i) {
+        x11.MovePointerBy(window, i % 2 ? -60 : 60, 40);
+        SleepSeconds(0.15);
+    }
+    SleepSeconds(1);
+    x11.PressKey(window, "Escape");
+    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    std::ifstream file(capture, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), {});
+    std::filesystem::remove(capture);
+    ASSERT_GT(bytes.size(), 44100u * 4) << "less than a second captured";
+    int loud = 0;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        int16_t v = int16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
+        loud += std::abs(v) > 500;
+    }
+    EXPECT_GT(loud, 1000);
+}
+
+TEST(GameWithoutDisplay, SaysSoAndEndsWithAFailure) {
+    GameProcess game({"-DISPLAY", "-WAYLAND_DISPLAY", "SDL_VIDEODRIVER=x11"});
+    std::optional<int> status = game.WaitForExit(20);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_NE(*status, 0);
+    EXPECT_NE(game.ErrorOutput().find("cannot open its 800 x 800 OpenGL window"), std::string::npos)
+        << game.ErrorOutput();
+}

@@ -1,0 +1,142 @@
+#include "x11_session.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+void SleepSeconds(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+GameProcess::GameProcess(const std::vector<std::string>& environment) {
+    char pattern[] = "/tmp/kelp_game_stderr_XXXXXX";
+    int fd = mkstemp(pattern);
+    errorPath = pattern;
+    pid = fork();
+    if (pid == 0) {
+        dup2(fd, STDERR_FILENO);
+        for (const auto& setting : environment) {
+            if (setting[0] == '-')
+                unsetenv(setting.c_str() + 1);
+            else
+                putenv(const_cast<char*>(setting.c_str()));
+        }
+        execl(GAME_PATH, GAME_PATH, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fd);
+}
+
+GameProcess::~GameProcess() {
+    if (pid > 0 && !status) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    std::remove(errorPath.c_str());
+}
+
+std::optional<int> GameProcess::WaitForExit(double seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!status && std::chrono::steady_clock::now() < deadline) {
+        int raw = 0;
+        if (waitpid(pid, &raw, WNOHANG) == pid)
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        else
+            SleepSeconds(0.05);
+    }
+    return status;
+}
+
+std::string GameProcess::ErrorOutput() const {
+    std::ifstream file(errorPath);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+X11Session::X11Session() : display(XOpenDisplay(nullptr)) {}
+X11Session::~X11Session() {
+    if (display) XCloseDisplay(display);
+}
+
+unsigned long X11Session::FindWindow(const std::string& title, double seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, root, &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
+                Title(children[i]) == title) {
+                Window found = children[i];
+                XFree(children);
+                return found;
+            }
+        }
+        if (children) XFree(children);
+        SleepSeconds(0.1);
+    }
+    return 0;
+}
+
+std::string X11Session::Title(unsigned long window) {
+    char* name = nullptr;
+    std::string title;
+    if (XFetchName(display, window, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    return title;
+}
+
+void X11Session::Size(unsigned long window, int& width, int& height) {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, window, &attributes);
+    width = attributes.width;
+    height = attributes.height;
+}
+
+PixmapRef X11Session::Screenshot(unsigned long window) {
+    int width = 0, height = 0;
+    Size(window, width, height);
+    XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    PixmapRef map = CreatePixelMap(width, height, FMT_RGB24);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            unsigned long pixel = image ? XGetPixel(image, x, y) : 0;
+            map->WritePixelArgb(x, y, 0xFF000000u | uint32_t(pixel & 0xFFFFFF));
+        }
+    if (image) XDestroyImage(image);
+    return map;
+}
+
+void X11Session::RequestClose(unsigned long window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+void X11Session::PressKey(unsigned long window, const std::string& key) {
+    std::string command = "xdotool windowfocus --sync " + std::to_string(window) + " key " + key;
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "xdotool failed: %s\n", command.c_str());
+}
+
+void X11Session::MovePointerBy(unsigned long window, int dx, int dy) {
+    std::string command = "xdotool windowfocus --sync " + std::to_string(window) +
+                          " mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy);
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "xdotool failed: %s\n", command.c_str());
+}
