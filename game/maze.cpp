@@ -81,64 +81,77 @@ bool tBall::collide(tentity& body, float radius) {
     return touched;
 }
 
+namespace {
+
+// A flickering glow around a point: its alpha is drawn before its shake.
+void Flicker(tvector position) {
+    SetDrawAlpha(RandomUnitFloat() * 0.3f);
+    drawImageAt(light, add(position, randomJitter(2)), 0, 0);
+}
+
+void LitBall(tvector glowAt, tvector ballAt, int frame) {
+    SetBlendMode(BLEND_ADD);
+    Flicker(glowAt);
+    SetBlendMode(BLEND_ALPHA);
+    SetDrawAlpha(0.9f);
+    setUniformScale(0.42857143f);
+    applyColor(WHITE);
+    drawImageAt(ball, ballAt, 0, frame);
+}
+
+}  // namespace
+
 void tBall::draw() {
     if (!hidden) {
-        resetDrawState();
-        tvector shake;
-        if (state == BALL_STRUCK) {
-            SetDrawColor(255, 0, 0);
-            shake = randomJitter(1.5f);
-        } else if (state == BALL_WARNING) {
-            SetDrawColor(255, 100, 100);
-            shake = randomJitter(3);
-        }
-        setUniformScale(0.25f);
-        if (glowTimer > 0 && state != BALL_WARNING && state != BALL_STRUCK) {
-            SetBlendMode(BLEND_ADD);
-            SetDrawAlpha(RandomUnitFloat() * 0.3f);
-            drawImageAt(light, add(position, randomJitter(2)), 0, 0);
-            SetBlendMode(BLEND_ALPHA);
-            SetDrawAlpha(0.9f);
-            setUniformScale(0.42857143f);
-            applyColor(WHITE);
-            drawImageAt(ball, position, 0, 1);
-            glowTimer -= 1.0f / 30;
-        } else if (state == BALL_IDLE && DARKNESS) {
-            SetDrawAlpha(0.2f);
-            setUniformScale(0.32142857f);
-            drawImageAt(ball, position, 0, 4);
-        } else {
-            SetBlendMode(BLEND_ADD);
-            SetDrawAlpha(RandomUnitFloat() * 0.3f);
-            drawImageAt(light, add(position, randomJitter(2)), 0, 0);
-            SetBlendMode(BLEND_ALPHA);
-            SetDrawAlpha(0.9f);
-            setUniformScale(0.42857143f);
-            applyColor(WHITE);
-            drawImageAt(ball, add(position, shake), 0, state);
-            glowTimer = 0;
-        }
-        if (state == BALL_STRUCK) {
-            SetDrawColor(255, 0, 0);
-            SetBlendMode(BLEND_ADD);
-            setUniformScale(0.5f);
-            SetDrawAlpha(RandomUnitFloat() * 0.3f);
-            drawImageAt(light, add(position, randomJitter(2)), 0, 0);
-        }
-        setUniformScale(1);
-        if (state == BALL_WARNING && previousState != BALL_WARNING) {
-            float loudness = loudnessAt(OnScreenDistance(position));
-            if (loudness > 0) {
-                ChannelSetVolume(channel, loudness);
-                StartSound(warning_drum, channel);
-            }
-        }
-        previousState = state;
-        if (touchedNow && !touchedBefore) StartSound(tick, nullptr);
+        drawFace();
+        playSounds();
     }
     touchedBefore = touchedNow;
     touchedNow = 0;
     state = BALL_IDLE;
+}
+
+void tBall::drawFace() {
+    resetDrawState();
+    tvector shake;
+    if (state == BALL_STRUCK) {
+        SetDrawColor(255, 0, 0);
+        shake = randomJitter(1.5f);
+    } else if (state == BALL_WARNING) {
+        SetDrawColor(255, 100, 100);
+        shake = randomJitter(3);
+    }
+    setUniformScale(0.25f);
+    if (glowTimer > 0 && state != BALL_WARNING && state != BALL_STRUCK) {
+        LitBall(position, position, 1);  // the touch flash
+        glowTimer -= 1.0f / 30;
+    } else if (state == BALL_IDLE && DARKNESS) {
+        SetDrawAlpha(0.2f);
+        setUniformScale(0.32142857f);
+        drawImageAt(ball, position, 0, BALL_IDLE);
+    } else {
+        LitBall(position, add(position, shake), state);
+        glowTimer = 0;
+    }
+    if (state == BALL_STRUCK) {
+        SetDrawColor(255, 0, 0);
+        SetBlendMode(BLEND_ADD);
+        setUniformScale(0.5f);
+        Flicker(position);
+    }
+    setUniformScale(1);
+}
+
+void tBall::playSounds() {
+    if (state == BALL_WARNING && previousState != BALL_WARNING) {
+        float loudness = loudnessAt(OnScreenDistance(position));
+        if (loudness > 0) {
+            ChannelSetVolume(channel, loudness);
+            StartSound(warning_drum, channel);
+        }
+    }
+    previousState = state;
+    if (touchedNow && !touchedBefore) StartSound(tick, nullptr);
 }
 
 BallRef newBall(tvector position, int hidden) {

@@ -88,6 +88,10 @@ public:
     ChannelRef channel;
     int touchedBefore = 0;
     int touchedNow = 0;
+
+private:
+    void drawFace();
+    void playSounds();
 };
 using BallRef = std::shared_ptr<tBall>;
 
