@@ -59,6 +59,11 @@ TEST_F(Game, ATitledEightHundredSquareWindowThatEscapeEndsWithStatusZero) {
     x11.Size(window, width, height);
     EXPECT_EQ(width, 800);
     EXPECT_EQ(height, 800);
+    long iconWidth = 0, iconHeight = 0;
+    for (int tries = 0; tries < 20 && iconWidth == 0; ++tries, SleepSeconds(0.1))
+        x11.IconSize(window, iconWidth, iconHeight);
+    EXPECT_EQ(iconWidth, 32);
+    EXPECT_EQ(iconHeight, 32);
     SleepSeconds(CardSeconds + 1);
     x11.PressKey(window, "Escape");
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();

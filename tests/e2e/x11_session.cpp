@@ -118,6 +118,21 @@ PixmapRef X11Session::Screenshot(unsigned long window) {
     return map;
 }
 
+void X11Session::IconSize(unsigned long window, long& width, long& height) {
+    width = height = 0;
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    Atom icon = XInternAtom(display, "_NET_WM_ICON", False);
+    if (XGetWindowProperty(display, window, icon, 0, 2, False, AnyPropertyType, &type, &format,
+                           &items, &remaining, &data) == Success && data && items == 2) {
+        width = reinterpret_cast<long*>(data)[0];
+        height = reinterpret_cast<long*>(data)[1];
+    }
+    if (data) XFree(data);
+}
+
 void X11Session::RequestClose(unsigned long window) {
     XEvent event{};
     event.xclient.type = ClientMessage;

@@ -32,6 +32,8 @@ public:
     std::string Title(unsigned long window);
     void Size(unsigned long window, int& width, int& height);
     PixmapRef Screenshot(unsigned long window);
+    // Width and height of the icon the window offers the desktop (0, 0 if none).
+    void IconSize(unsigned long window, long& width, long& height);
     void RequestClose(unsigned long window);
     // Real key presses and pointer moves through xdotool.
     void PressKey(unsigned long window, const std::string& key);

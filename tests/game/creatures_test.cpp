@@ -29,6 +29,30 @@ TEST(Fish, RadiiGrowThenTaper) {
     EXPECT_GT(fish->tail->position.y, fish->segments[18]->position.y);
 }
 
+TEST(Fish, OnlySegmentsThreeApartRepelEachOther) {
+    FishRef fish = TwentySegments();
+    auto forceOnHead = [&](tvector third) {
+        for (int i = 0; i < 20; ++i) {
+            fish->segments[i]->position = {1000.0f * i, 1000};
+            fish->segments[i]->velocity = fish->segments[i]->force = {};
+        }
+        // Segment 1 at its chain's rest length, segment 2 inside the reach of
+        // a repulsion but outside the bend's: no force on the head from either.
+        fish->segments[0]->position = {0, 0};
+        fish->segments[1]->position = {(fish->radii[0] + fish->radii[1]) / 3, 0};
+        fish->segments[2]->position = {0, 14};
+        fish->segments[3]->position = third;
+        fish->update(0);
+        return fish->segments[0]->acceleration;
+    };
+    ASSERT_LT(14, fish->radii[0] + fish->radii[2]);
+    tvector alone = forceOnHead({3000, 1000});
+    EXPECT_NEAR(alone.x, 0, 1e-2f);
+    EXPECT_NEAR(alone.y, 0, 1e-2f);
+    tvector pushed = forceOnHead({0, -14});
+    EXPECT_GT(pushed.y, 100.0f);
+}
+
 TEST(Fish, TouchesResetTheTimers) {
     FishRef fish = TwentySegments();
     const float hates[][2] = {{-0.5f, 4}, {2, 3.5f}, {3.8f, 3.8f}};
