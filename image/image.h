@@ -179,3 +179,5 @@ PixmapRef LoadJpegPixelMap(ByteStream& stream);
 
 // 8-bit grey, RGB or RGBA; other formats go through RGBA. False on failure.
 bool SavePixelMapPng(const TPixmap& pixmap, const std::string& url, int32_t compression);
+// Grey stays grey; every other format is written as RGB. Quality 1..100.
+bool SavePixelMapJpeg(const TPixmap& pixmap, const std::string& url, int32_t quality);

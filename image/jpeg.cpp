@@ -140,7 +140,95 @@ PixmapRef BuildPixmap(const JpegRead& read) {
     return map;
 }
 
+// ---- Writing ---------------------------------------------------------------------
+
+struct StreamDestination {
+    jpeg_destination_mgr manager;
+    ByteStream* stream;
+    JOCTET buffer[SourceBufferSize];
+};
+
+bool WriteToStream(ByteStream* stream, const JOCTET* bytes, size_t count) {
+    try {
+        stream->WriteFully(bytes, static_cast<int64_t>(count));
+        return true;
+    } catch (const StreamError&) {
+        return false;
+    }
+}
+
+void InitDestination(j_compress_ptr info) {
+    auto* destination = reinterpret_cast<StreamDestination*>(info->dest);
+    destination->manager.next_output_byte = destination->buffer;
+    destination->manager.free_in_buffer = SourceBufferSize;
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr info) {
+    auto* destination = reinterpret_cast<StreamDestination*>(info->dest);
+    if (!WriteToStream(destination->stream, destination->buffer, SourceBufferSize))
+        ERREXIT(info, JERR_FILE_WRITE);
+    InitDestination(info);
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr info) {
+    auto* destination = reinterpret_cast<StreamDestination*>(info->dest);
+    size_t used = SourceBufferSize - destination->manager.free_in_buffer;
+    if (!WriteToStream(destination->stream, destination->buffer, used)) ERREXIT(info, JERR_FILE_WRITE);
+}
+
+struct JpegWrite {
+    jpeg_compress_struct info;
+    ErrorManager errors;
+    StreamDestination destination;
+};
+
+// Plain frame, as for reading.
+bool EncodeImage(JpegWrite& write, const TPixmap* map, int quality) {
+    if (setjmp(write.errors.jumpBack)) return false;
+    write.destination.manager.init_destination = InitDestination;
+    write.destination.manager.empty_output_buffer = EmptyOutputBuffer;
+    write.destination.manager.term_destination = TermDestination;
+    write.info.dest = &write.destination.manager;
+    write.info.image_width = static_cast<JDIMENSION>(map->width);
+    write.info.image_height = static_cast<JDIMENSION>(map->height);
+    bool grey = map->format == FMT_GREY8;
+    write.info.input_components = grey ? 1 : 3;
+    write.info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&write.info);
+    jpeg_set_quality(&write.info, quality, TRUE);
+    jpeg_start_compress(&write.info, TRUE);
+    while (write.info.next_scanline < write.info.image_height) {
+        JSAMPROW row = map->PixelAddress(0, static_cast<int32_t>(write.info.next_scanline));
+        jpeg_write_scanlines(&write.info, &row, 1);
+    }
+    jpeg_finish_compress(&write.info);
+    return true;
+}
+
 }  // namespace
+
+bool SavePixelMapJpeg(const TPixmap& pixmap, const std::string& url, int32_t quality) {
+    bool direct = pixmap.format == FMT_GREY8 || pixmap.format == FMT_RGB24;
+    PixmapRef converted = direct ? nullptr : pixmap.ConvertedTo(FMT_RGB24);
+    const TPixmap& source = direct ? pixmap : *converted;
+    if (source.width <= 0 || source.height <= 0) return false;
+    StreamRef stream = OpenForWriting(url);
+    if (!stream) return false;
+    auto* write = static_cast<JpegWrite*>(std::calloc(1, sizeof(JpegWrite)));
+    if (!write) return false;
+    write->info.err = jpeg_std_error(&write->errors.manager);
+    write->errors.manager.error_exit = JumpBack;
+    write->errors.manager.output_message = OutputMessage;
+    write->errors.manager.emit_message = EmitMessage;
+    write->destination.stream = stream.get();
+    jpeg_create_compress(&write->info);
+    bool written = EncodeImage(*write, &source, quality);
+    jpeg_destroy_compress(&write->info);
+    std::free(write);
+    stream->Close();
+    return written;
+}
 
 PixmapRef LoadJpegPixelMap(ByteStream& stream) {
     auto* read = static_cast<JpegRead*>(std::calloc(1, sizeof(JpegRead)));

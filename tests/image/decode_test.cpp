@@ -83,6 +83,31 @@ TEST(PngRoundTrip, SavedPicturesLoadBackInTheirFormat) {
     EXPECT_FALSE(SavePixelMapPng(*rgba, "/nonexistent-folder/x.png", 6));
 }
 
+TEST(JpegRoundTrip, SavedPicturesLoadBackClose) {
+    TemporaryFile file;
+    PixmapRef rgba = CreatePixelMap(24, 16, FMT_RGBA32);
+    PixmapRef grey = CreatePixelMap(24, 16, FMT_GREY8);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x) {
+            rgba->WritePixelArgb(x, y, 0x80000000u | uint32_t(x * 10) << 16 | uint32_t(y * 15) << 8 | 200);
+            grey->pixels[y * grey->pitch + x] = uint8_t(x * 10);
+        }
+    ASSERT_TRUE(SavePixelMapJpeg(*rgba, file.Name(), 95));
+    PixmapRef colour = LoadPixelMap(file.Name());
+    ASSERT_NE(colour, nullptr);
+    EXPECT_EQ(colour->format, FMT_RGB24);
+    EXPECT_EQ(colour->width, 24);
+    EXPECT_NEAR(colour->PixelAddress(12, 8)[0], 120, 6);
+    EXPECT_NEAR(colour->PixelAddress(12, 8)[2], 200, 6);
+    ASSERT_TRUE(SavePixelMapJpeg(*grey, file.Name(), 95));
+    PixmapRef back = LoadPixelMap(file.Name());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->format, FMT_GREY8);
+    EXPECT_NEAR(back->PixelAddress(20, 3)[0], 200, 6);
+    EXPECT_FALSE(SavePixelMapJpeg(*grey, "/nonexistent-folder/x.jpg", 90));
+    EXPECT_FALSE(SavePixelMapJpeg(*CreatePixelMap(0, 0, FMT_RGB24), file.Name(), 90));
+}
+
 TEST(PngDecoding, TheTransformsGiveEightBitMaps) {
     Bytes paletted = EncodePng(3, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1, 2},
                                {255, 0, 0, 0, 255, 0, 0, 0, 255}, {255, 0});

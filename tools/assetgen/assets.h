@@ -44,6 +44,5 @@ struct Sound {
 };
 std::vector<Sound> MakeSounds();
 
-// Writers that the game's own loaders read back.
-bool WriteJpeg(const TPixmap& rgb, const std::string& path, int quality);
+// A writer that the game's own WAV reader reads back.
 bool WriteWav(const Sound& sound, const std::string& path);

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         ok &= SavePixelMapPng(*picture.canvas.ToPixmap(), (root / "gfx" / picture.name).string(), 9);
     std::vector<PixmapRef> cards = MakeStoryCards(hand);
     for (size_t i = 0; i < cards.size(); ++i)
-        ok &= WriteJpeg(*cards[i], (root / "gfx" / ("level" + std::to_string(i + 1) + ".jpg")).string(), 88);
+        ok &= SavePixelMapJpeg(*cards[i], (root / "gfx" / ("level" + std::to_string(i + 1) + ".jpg")).string(), 88);
     Canvas icon = Icon();
     ok &= SavePixelMapPng(*icon.ToPixmap(), (root / "gfx" / "icon.png").string(), 9);
     for (const auto& sound : MakeSounds()) ok &= WriteWav(sound, (root / "snd" / sound.name).string());
