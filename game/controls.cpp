@@ -27,9 +27,14 @@ void tmouse::update(float dt) {
     }
     tvector m = makeVector(float(MousePosX()), float(MousePosY()));
     tvector c = makeVector(GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f);
-    velocity = scale(divide(sub(m, c), dt), 1.5f);
+    velocity = steeringVelocity(sub(m, c), dt);
     recentre();
+}
+
+tvector steeringVelocity(tvector offset, float dt) {
+    tvector velocity = scale(divide(offset, dt), 1.5f);
     if (lengthSquared(velocity) > 400000000.0f) velocity = scale(normalize(velocity), 20000);
+    return velocity;
 }
 
 void tmouse::recentre() {

@@ -62,6 +62,9 @@ public:
 
 std::shared_ptr<tclock> newClock();
 std::shared_ptr<tmouse> newMouseController();
+// The swimmer's steering for a pointer offset of `offset` play-area pixels over
+// `dt` seconds: one and a half times the pointer's speed, capped.
+tvector steeringVelocity(tvector offset, float dt);
 
 // ---- Balls and beams -----------------------------------------------------------------
 
@@ -321,5 +324,7 @@ extern SoundRef beam_bound, beam_touch, tick, warning_drum, redbeam;
 void buildLevel(int n);
 void stepWorld(float dt);
 void drawWorld();
+// A checksum of the whole world state, bit for bit.
+uint64_t worldChecksum();
 
 }  // namespace kelp
