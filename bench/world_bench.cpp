@@ -31,9 +31,9 @@ void StepWorld(benchmark::State& state) {
     SetRandomSeed(4660);
     LEVEL_CLOCK->start();
     buildLevel(int(state.range(0)));
-    for (int frame = 0; frame < 30; ++frame) stepWorld(TIME_STEP);
+    for (int frame = 0; frame < 30; ++frame) stepWorld(TIME_STEP, {});
     int64_t before = allocations.load();
-    for (auto _ : state) stepWorld(TIME_STEP);
+    for (auto _ : state) stepWorld(TIME_STEP, {});
     state.counters["allocations/step"] =
         double(allocations.load() - before) / double(state.iterations());
 }
@@ -61,7 +61,7 @@ void DrawWorld(benchmark::State& state) {
     buildLevel(int(state.range(0)));
     for (int frame = 0; frame < 30; ++frame) {
         updateCamera();
-        stepWorld(TIME_STEP);
+        stepWorld(TIME_STEP, {});
     }
     for (auto _ : state) {
         drawWorld();

@@ -59,7 +59,7 @@ void AddBeam(Digest& d, const tbeam& beam) {
 uint64_t worldChecksum() {
     Digest d;
     d.add(LEVEL_CLOCK->elapsed), d.add(LEVEL_ENDING), d.add(LEVEL_WON);
-    d.add(MOUSE->velocity);
+    d.add(STEERING);
     d.add(static_cast<const tentity&>(*GOAL)), d.add(GOAL->deadline);
     AddFish(d, *FISH);
     AddPlayer(d, *PLAYER);

@@ -12,7 +12,7 @@ std::shared_ptr<tclock> newClock() {
 
 std::shared_ptr<tmouse> newMouseController() { return std::make_shared<tmouse>(); }
 
-void tmouse::update(float dt) {
+tvector tmouse::takeOffset() {
     if (IsAppSuspended()) {
         released = 1;
         ShowPointer();
@@ -21,14 +21,11 @@ void tmouse::update(float dt) {
         released = 0;
         HidePointer();
     }
-    if (released) {
-        velocity = {};
-        return;
-    }
+    if (released) return {};
     tvector m = makeVector(float(MousePosX()), float(MousePosY()));
     tvector c = makeVector(GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f);
-    velocity = steeringVelocity(sub(m, c), dt);
     recentre();
+    return sub(m, c);
 }
 
 tvector steeringVelocity(tvector offset, float dt) {

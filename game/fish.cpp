@@ -52,7 +52,7 @@ void tfish::steer(float forceScale) {
 
 namespace {
 
-float Boost() { return length(MOUSE ? MOUSE->velocity : tvector{}) / 20000 * 1.5f + 1; }
+float Boost() { return length(STEERING) / 20000 * 1.5f + 1; }
 
 }  // namespace
 
@@ -146,7 +146,13 @@ void tfish::update(float dt) {
     for (int i = 0; i < segmentCount; ++i) segments[i]->update(dt);
 }
 
-void tfish::draw() {
+void tfish::settle() {
+    shownShocked = shocked;
+    shocked.fill(0);
+    rememberMood();
+}
+
+void tfish::draw() const {
     static const tcolor tintA = TintA(), tintB = TintB();
     int last = segmentCount - 1;
     tvector hv = directionScaled(segments[1]->position, head->position, radii[0]);
@@ -166,7 +172,7 @@ void tfish::draw() {
         tvector sv = directionScaled(segments[i + 1]->position, segments[i - 1]->position, radii[i]);
         tvector a = add(segments[i]->position, perp(sv));
         tvector b = sub(segments[i]->position, perp(sv));
-        if (shocked[i]) {
+        if (shownShocked[i]) {
             addTo(a, randomJitter(2.5f));
             addTo(b, randomJitter(2.5f));
         }
@@ -185,11 +191,9 @@ void tfish::draw() {
     drawImageAt(fish_head, head->position, headRotation, mood);
     drawGlow();
     SetDrawColor(255, 255, 255);
-    shocked.fill(0);
-    rememberMood();
 }
 
-void tfish::drawGlow() {
+void tfish::drawGlow() const {
     static const tcolor tintA = TintA(), tintB = TintB();
     SetBlendMode(BLEND_ADD);
     SetDrawAlpha(0.1f);
@@ -198,7 +202,7 @@ void tfish::drawGlow() {
         setUniformScale(0.45f * radii[i] / 30);
         applyColor(i % 4 == 2 || i % 4 == 3 || i == 0 || i == last ? tintA : tintB);
         drawImageAt(light, segments[i]->position, 0, 0);
-        if (shocked[i]) {
+        if (shownShocked[i]) {
             setUniformScale(0.6f * radii[i] / 30);
             SetDrawAlpha(0.35f);
             drawImageAt(light, segments[i]->position, 0, 0);

@@ -80,7 +80,8 @@ LevelEnd playLevel(const std::function<void()>& nextFrame) {
     while (!(countdown < 0) && !LEVEL_SKIP) {
         Veil(0.4f);
         updateCamera();
-        stepWorld(TIME_STEP);
+        stepWorld(TIME_STEP, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0});
+        playWorldSounds();
         background->updateAndDraw();
         Veil(0.3f);
         SetDrawColor(255, 255, 255);

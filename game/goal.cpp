@@ -12,7 +12,7 @@ GoalRef newGoal(tvector position, float timeLimit) {
     return g;
 }
 
-float tgoal::remaining() { return deadline - LEVEL_CLOCK->elapsed; }
+float tgoal::remaining() const { return deadline - LEVEL_CLOCK->elapsed; }
 
 void tgoal::update(float) {
     if (distance(FISH->head->position, position) < 100 + FISH->radii[0] && !LEVEL_ENDING) {
@@ -22,7 +22,7 @@ void tgoal::update(float) {
     if (remaining() < 0) LEVEL_ENDING = true;
 }
 
-void tgoal::drawGoal() {
+void tgoal::drawGoal() const {
     SetBlendMode(BLEND_ALPHA);
     applyColor(WHITE);
     setUniformScale(2);
@@ -30,7 +30,7 @@ void tgoal::drawGoal() {
     drawImageAt(goal, position, 0, 0);
 }
 
-void tgoal::drawClock() {
+void tgoal::drawClock() const {
     resetDrawState();
     setUniformScale(0.75f);
     DrawImageAt(clock, 50, 50, 0);

@@ -101,57 +101,61 @@ void LitBall(tvector glowAt, tvector ballAt, int frame) {
 
 }  // namespace
 
-void tBall::draw() {
+void tBall::settle(int index) {
     if (!hidden) {
-        drawFace();
-        playSounds();
+        settleFace();
+        if (state == BALL_WARNING && previousState != BALL_WARNING)
+            SOUNDS.add({.cue = CUE_WARNING_DRUM, .at = position, .ball = index});
+        previousState = state;
+        if (touchedNow && !touchedBefore) SOUNDS.add({.cue = CUE_TICK});
     }
     touchedBefore = touchedNow;
     touchedNow = 0;
     state = BALL_IDLE;
 }
 
-void tBall::drawFace() {
+// A touch flashes the ball for half a second unless a red beam holds it.
+void tBall::settleFace() {
+    shownState = state;
+    if (glowTimer > 0 && state != BALL_WARNING && state != BALL_STRUCK) {
+        face = FACE_FLASH;
+        glowTimer -= 1.0f / 30;
+    } else if (state == BALL_IDLE && DARKNESS) {
+        face = FACE_DIM;
+    } else {
+        face = FACE_LIT;
+        glowTimer = 0;
+    }
+}
+
+void tBall::draw() const {
+    if (hidden) return;
     resetDrawState();
     tvector shake;
-    if (state == BALL_STRUCK) {
+    if (shownState == BALL_STRUCK) {
         SetDrawColor(255, 0, 0);
         shake = randomJitter(1.5f);
-    } else if (state == BALL_WARNING) {
+    } else if (shownState == BALL_WARNING) {
         SetDrawColor(255, 100, 100);
         shake = randomJitter(3);
     }
     setUniformScale(0.25f);
-    if (glowTimer > 0 && state != BALL_WARNING && state != BALL_STRUCK) {
-        LitBall(position, position, 1);  // the touch flash
-        glowTimer -= 1.0f / 30;
-    } else if (state == BALL_IDLE && DARKNESS) {
+    if (face == FACE_FLASH) {
+        LitBall(position, position, 1);
+    } else if (face == FACE_DIM) {
         SetDrawAlpha(0.2f);
         setUniformScale(0.32142857f);
         drawImageAt(ball, position, 0, BALL_IDLE);
     } else {
-        LitBall(position, add(position, shake), state);
-        glowTimer = 0;
+        LitBall(position, add(position, shake), shownState);
     }
-    if (state == BALL_STRUCK) {
+    if (shownState == BALL_STRUCK) {
         SetDrawColor(255, 0, 0);
         SetBlendMode(BLEND_ADD);
         setUniformScale(0.5f);
         Flicker(position);
     }
     setUniformScale(1);
-}
-
-void tBall::playSounds() {
-    if (state == BALL_WARNING && previousState != BALL_WARNING) {
-        float loudness = loudnessAt(OnScreenDistance(position));
-        if (loudness > 0) {
-            ChannelSetVolume(channel, loudness);
-            StartSound(warning_drum, channel);
-        }
-    }
-    previousState = state;
-    if (touchedNow && !touchedBefore) StartSound(tick, nullptr);
 }
 
 BallRef newBall(tvector position, int hidden) {
@@ -193,31 +197,40 @@ int tbluebeam::collide(tentity& body, float radius) {
     return result;
 }
 
-void tbluebeam::draw() {
-    if (!(far && DARKNESS)) {
-        SetDrawColor(100, 100, 255);
-        SetBlendMode(BLEND_ADD);
-        SetDrawAlpha(1);
-        drawBlueLightning(ballA->position, ballB->position, 10, true, true);
+// In the dark, a beam nobody is near stays unlit and keeps its flags.
+void tbluebeam::settle() {
+    lit = !(far && DARKNESS);
+    litZapped = lit && zapped;
+    litContact = lit && contact;
+    if (lit) {
         if (zapped) {
-            drawBlueLightning(ballA->position, ballB->position, 10, !ballA->hidden, !ballB->hidden);
-            if (!zapLatch) {
-                StartSound(beam_bound, nullptr);
-                zapLatch = 1;
-            }
+            if (!zapLatch) SOUNDS.add({.cue = CUE_BEAM_BOUND});
+            zapLatch = 1;
             zapped = 0;
         } else {
             zapLatch = 0;
         }
         if (contact) {
-            drawBlueLightning(ballA->position, ballB->position, float(1 - ballA->hidden), !ballB->hidden, true);
             contact = 0;
-            StartSound(beam_touch, BEAM_CHANNEL);
+            SOUNDS.add({.cue = CUE_BEAM_TOUCH});
         }
+    }
+    far = 1;
+}
+
+void tbluebeam::draw() const {
+    if (lit) {
+        SetDrawColor(100, 100, 255);
+        SetBlendMode(BLEND_ADD);
+        SetDrawAlpha(1);
+        drawBlueLightning(ballA->position, ballB->position, 10, true, true);
+        if (litZapped)
+            drawBlueLightning(ballA->position, ballB->position, 10, !ballA->hidden, !ballB->hidden);
+        if (litContact)
+            drawBlueLightning(ballA->position, ballB->position, float(1 - ballA->hidden), !ballB->hidden, true);
     }
     SetDrawColor(255, 255, 255);
     SetBlendMode(BLEND_ALPHA);
-    far = 1;
 }
 
 BeamRef newBlueBeam(BallRef a, BallRef b) {
@@ -265,41 +278,43 @@ void tredbeam::collideFish(tfish& fish) {
     if (caught) fish.sting = 0.5f;
 }
 
-void tredbeam::raiseHum(float level) { REDBEAM_LOUDNESS = std::max(REDBEAM_LOUDNESS, level); }
-
-void tredbeam::draw() {
+void tredbeam::settle() {
     if (state == RED_WARNING) {
         ballA->warn();
         ballB->warn();
     }
     if (state == RED_FIRING) {
+        ballA->strike();
+        ballB->strike();
+        SOUNDS.add({.cue = CUE_RED_HUM, .at = ballA->position, .to = ballB->position});
+    }
+}
+
+void tredbeam::draw() const {
+    if (state == RED_FIRING) {
         SetBlendMode(BLEND_ADD);
         SetDrawColor(255, 100, 100);
         drawRedLightning(ballA->position, ballB->position, 10, !ballA->hidden, !ballB->hidden);
-        ballA->strike();
-        ballB->strike();
     }
     SetDrawColor(255, 255, 255);
     SetBlendMode(BLEND_ALPHA);
-    if (state == RED_FIRING) {
-        tvector c = viewCentre();
-        tvector n = normalize(sub(ballB->position, ballA->position));
-        tvector rel = sub(c, ballA->position);
-        bool between = dot(rel, n) > 0 && dot(sub(c, ballB->position), negate(n)) > 0;
-        float d = std::fabs(cross(rel, n)) * viewZoom();
-        float range = GetScreenWidth() / 2.0f + 200;
-        float dB = OnScreenDistance(ballB->position), dA = OnScreenDistance(ballA->position);
-        if (d < range && between)
-            raiseHum(1 - d / range);
-        else if (dB < range)
-            raiseHum(1 - dB / range);
-        else if (dA < range)
-            raiseHum(1 - dA / range);
-    }
-    if (!IsChannelPlaying(REDBEAM_CHANNEL_A)) StartSound(redbeam, REDBEAM_CHANNEL_A);
-    if (!IsChannelPlaying(REDBEAM_CHANNEL_B) && LEVEL_CLOCK->elapsed > 0.5f)
-        StartSound(redbeam, REDBEAM_CHANNEL_B);
 }
+
+float redHumLoudness(tvector a, tvector b) {
+    tvector c = viewCentre();
+    tvector n = normalize(sub(b, a));
+    tvector rel = sub(c, a);
+    bool between = dot(rel, n) > 0 && dot(sub(c, b), negate(n)) > 0;
+    float d = std::fabs(cross(rel, n)) * viewZoom();
+    float range = GetScreenWidth() / 2.0f + 200;
+    float dB = OnScreenDistance(b), dA = OnScreenDistance(a);
+    if (d < range && between) return 1 - d / range;
+    if (dB < range) return 1 - dB / range;
+    if (dA < range) return 1 - dA / range;
+    return 0;
+}
+
+float warningLoudness(tvector at) { return loudnessAt(OnScreenDistance(at)); }
 
 BeamRef newRedBeam(BallRef a, BallRef b, float phase, float period, float onTime) {
     auto beam = std::make_shared<tredbeam>();

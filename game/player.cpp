@@ -17,7 +17,7 @@ PlayerRef newPlayer(EntityRef fishHead, tvector position) {
 }
 
 void tplayer::update(float dt) {
-    main->addForce(scale(MOUSE->velocity, state == PLAYER_HOLDING ? 25.0f : 50.0f));
+    main->addForce(scale(STEERING, state == PLAYER_HOLDING ? 25.0f : 50.0f));
     facing = normalize(sub(main->position, fishHead->position));
     main->addForce(scale(main->velocity, -100));
     second->addForce(scale(second->velocity, -75));
@@ -29,12 +29,12 @@ void tplayer::update(float dt) {
     main->update(dt);
 }
 
-void tplayer::decideState() {
+void tplayer::decideState(bool calm) {
     const float frame = 1.0f / 30;
     state = PLAYER_EASY;
     if (FISH->hateMode != 0 && !(-1 < FISH->hate && FISH->hate < 2.5f)) state = PLAYER_NEUTRAL;
     if (FISH->mood == MOOD_STUNG) state = PLAYER_FRIGHTENED;
-    if (IsMouseButtonDown(1) && (state == PLAYER_NEUTRAL || state == PLAYER_EASY)) state = PLAYER_HOLDING;
+    if (calm && (state == PLAYER_NEUTRAL || state == PLAYER_EASY)) state = PLAYER_HOLDING;
     if (distance(FISH->head->position, main->position) < 2 * FISH->radii[0] + 15 &&
         FISH->mood == MOOD_CHARGING) {
         state = PLAYER_FRIGHTENED;
@@ -57,12 +57,17 @@ void tplayer::decideState() {
     if (LEVEL_WON) state = PLAYER_WON;
 }
 
-void tplayer::drawHead() {
+void tplayer::settle(bool calm) {
+    decideState(calm);
+    if (caught) state = PLAYER_CAUGHT;
+    reportNotes();
+    previousState = state;
+}
+
+void tplayer::drawHead() const {
     setUniformScale(0.3f);
     float headRotation = 180 - heading(facing);
-    decideState();
     if (caught) {
-        state = PLAYER_CAUGHT;
         drawImageAt(me_head, add(main->position, randomJitter(1)), headRotation, PLAYER_CAUGHT);
     } else {
         drawImageAt(me_head, main->position, headRotation, state);
@@ -74,10 +79,9 @@ void tplayer::drawHead() {
     SetDrawScale(0.5f, 0.5f);
     SetDrawAlpha(0.1f);
     drawImageAt(light, add(main->position, randomJitter(10)), 0, 0);
-    playNotes();
 }
 
-void tplayer::drawBody() {
+void tplayer::drawBody() const {
     SetDrawScale(0.225f, 0.225f);
     float legsRotation = 180 - heading(sub(main->position, add(third->position, scale(facing, -15))));
     float bodyRotation = -heading(sub(fishHead->position, add(second->position, scale(facing, -9.5f))));
@@ -97,22 +101,12 @@ void tplayer::drawBody() {
     SetDrawScale(1, 1);
 }
 
-void tplayer::playRandomNote() { StartSound(NOTE_SOUNDS[RandomIntBetween(0, 3)], channel); }
-
-void tplayer::playNotes() {
-    if (length(main->velocity) > RandomIntBetween(1, 1000)) {
-        ChannelSetRate(channel, 1);
-        playRandomNote();
-    }
-    if (state == PLAYER_CAUGHT) {
-        ChannelSetRate(channel, 2);
-        if (RandomIntBetween(1, 1000) > 100) playRandomNote();
-    }
-    if (state == PLAYER_FRIGHTENED && previousState != PLAYER_FRIGHTENED) {
-        ChannelSetRate(channel, 1.5f);
-        if (RandomIntBetween(1, 1000) > 200) playRandomNote();
-    }
-    previousState = state;
+// Which notes are heard is chance, drawn where they are played.
+void tplayer::reportNotes() {
+    SOUNDS.add({.cue = CUE_SWIM_NOTE, .speed = length(main->velocity)});
+    if (state == PLAYER_CAUGHT) SOUNDS.add({.cue = CUE_CAUGHT_NOTE});
+    if (state == PLAYER_FRIGHTENED && previousState != PLAYER_FRIGHTENED)
+        SOUNDS.add({.cue = CUE_FRIGHT_NOTE});
 }
 
 }  // namespace kelp

@@ -23,8 +23,9 @@ bool DARKNESS = false;
 
 TickTimerRef FRAME_TIMER;
 ChannelRef BEAM_CHANNEL, REDBEAM_CHANNEL_A, REDBEAM_CHANNEL_B;
-float REDBEAM_LOUDNESS = 0;
 std::shared_ptr<tmouse> MOUSE = newMouseController();
+tvector STEERING;
+SoundReports SOUNDS;
 std::shared_ptr<tclock> LEVEL_CLOCK = newClock();
 tcolor WHITE{1, 1, 1};
 std::array<ImageRef, 9> LEVEL_CARDS;
@@ -62,14 +63,44 @@ void SubStep(float sub) {
     GOAL->update(sub);
 }
 
+// The decisions that drawing shows and sounds announce, in the order the
+// world is drawn: red beams warn and strike their balls before the balls settle.
+void Settle(bool calm) {
+    FISH->settle();
+    PLAYER->settle(calm);
+    for (int i = 0; i <= LAST_BEAM; ++i) BEAMS[i]->settle();
+    for (int i = 0; i <= LAST_BALL; ++i) BALLS[i]->settle(i);
+}
+
+void PlayNote(const tplayer& player) { StartSound(NOTE_SOUNDS[RandomIntBetween(0, 3)], player.channel); }
+
+void PlayWarning(const SoundReport& report) {
+    float loudness = warningLoudness(report.at);
+    if (!(loudness > 0)) return;
+    const ChannelRef& channel = BALLS[report.ball]->channel;
+    ChannelSetVolume(channel, loudness);
+    StartSound(warning_drum, channel);
+}
+
+// Both hum loops run all level; the loudest firing beam in view sets them.
+void PlayHums(float loudness) {
+    if (!IsChannelPlaying(REDBEAM_CHANNEL_A)) StartSound(redbeam, REDBEAM_CHANNEL_A);
+    if (!IsChannelPlaying(REDBEAM_CHANNEL_B) && LEVEL_CLOCK->elapsed > 0.5f)
+        StartSound(redbeam, REDBEAM_CHANNEL_B);
+    ChannelSetVolume(REDBEAM_CHANNEL_A, loudness);
+    ChannelSetVolume(REDBEAM_CHANNEL_B, loudness);
+}
+
 }  // namespace
 
-void stepWorld(float dt) {
+void stepWorld(float dt, const StepInput& input) {
+    SOUNDS.clear();
     LEVEL_CLOCK->advance(dt);
-    MOUSE->update(dt);
+    STEERING = steeringVelocity(input.pointer, dt);
     float sub = dt / 5;
     for (int step = 0; step < 5; ++step) SubStep(sub);
     for (int i = 0; i <= LAST_BEAM; ++i) BEAMS[i]->update(dt);
+    Settle(input.calm);
 }
 
 void drawWorld() {
@@ -82,9 +113,35 @@ void drawWorld() {
     for (int i = 0; i <= LAST_BALL; ++i) BALLS[i]->draw();
     resetDrawState();
     GOAL->drawClock();
-    ChannelSetVolume(REDBEAM_CHANNEL_A, REDBEAM_LOUDNESS);
-    ChannelSetVolume(REDBEAM_CHANNEL_B, REDBEAM_LOUDNESS);
-    REDBEAM_LOUDNESS = 0;
+}
+
+void playWorldSounds() {
+    const tplayer& player = *PLAYER;
+    float hum = 0;
+    for (const SoundReport& report : SOUNDS) {
+        switch (report.cue) {
+        case CUE_SWIM_NOTE:
+            if (report.speed > RandomIntBetween(1, 1000)) {
+                ChannelSetRate(player.channel, 1);
+                PlayNote(player);
+            }
+            break;
+        case CUE_CAUGHT_NOTE:
+            ChannelSetRate(player.channel, 2);
+            if (RandomIntBetween(1, 1000) > 100) PlayNote(player);
+            break;
+        case CUE_FRIGHT_NOTE:
+            ChannelSetRate(player.channel, 1.5f);
+            if (RandomIntBetween(1, 1000) > 200) PlayNote(player);
+            break;
+        case CUE_TICK: StartSound(tick, nullptr); break;
+        case CUE_WARNING_DRUM: PlayWarning(report); break;
+        case CUE_BEAM_BOUND: StartSound(beam_bound, nullptr); break;
+        case CUE_BEAM_TOUCH: StartSound(beam_touch, BEAM_CHANNEL); break;
+        case CUE_RED_HUM: hum = std::max(hum, redHumLoudness(report.at, report.to)); break;
+        }
+    }
+    PlayHums(hum);
 }
 
 }  // namespace kelp

@@ -40,6 +40,10 @@ void drawBlueBolt(tvector p, tvector q);
 void drawRedBolt(tvector p, tvector q);
 // Loudness 0..1 of a world point by its distance on screen; 0 out of hearing.
 float loudnessAt(float onScreenDistance);
+// The loudness of a warning at a world point, and of a firing red beam from a
+// to b: by their distance from the view's centre.
+float warningLoudness(tvector at);
+float redHumLoudness(tvector a, tvector b);
 
 // ---- Level clock and mouse controller ------------------------------------------------
 
@@ -51,12 +55,14 @@ public:
     float elapsed = 0;
 };
 
+// Turns the pointer into the player's steering offsets.
 class tmouse {
 public:
     virtual ~tmouse() = default;
-    virtual void update(float dt);
+    // The pointer's offset from the play area's centre since the last call, in
+    // play-area pixels; zero while the pointer is released.
+    virtual tvector takeOffset();
     virtual void recentre();
-    tvector velocity;
     int released = 0;
 };
 
@@ -66,11 +72,56 @@ std::shared_ptr<tmouse> newMouseController();
 // `dt` seconds: one and a half times the pointer's speed, capped.
 tvector steeringVelocity(tvector offset, float dt);
 
+// ---- One step's input, and the sounds it asks for ------------------------------------
+
+struct StepInput {
+    tvector pointer;     // play-area pixels moved since the previous step
+    bool calm = false;   // the calming button is held
+};
+
+enum SoundCue {
+    CUE_SWIM_NOTE,     // a note, more likely the faster the swimmer goes
+    CUE_CAUGHT_NOTE,
+    CUE_FRIGHT_NOTE,
+    CUE_TICK,
+    CUE_WARNING_DRUM,  // from `ball`, at `at`
+    CUE_BEAM_BOUND,
+    CUE_BEAM_TOUCH,
+    CUE_RED_HUM,       // a firing red beam from `at` to `to`
+};
+
+struct SoundReport {
+    SoundCue cue = CUE_TICK;
+    tvector at{}, to{};
+    float speed = 0;
+    int ball = 0;
+};
+
+// The sounds one step asks for, in the order it decided them. Fixed room, so
+// a step never allocates; more than a step can ask for.
+class SoundReports {
+public:
+    static constexpr int Capacity = 1024;
+    void clear() { count = 0; }
+    void add(const SoundReport& report) {
+        if (count < Capacity) reports[count++] = report;
+    }
+    const SoundReport* begin() const { return reports.data(); }
+    const SoundReport* end() const { return reports.data() + count; }
+
+private:
+    std::array<SoundReport, Capacity> reports;
+    int count = 0;
+};
+
 // ---- Balls and beams -----------------------------------------------------------------
 
 class tfish;
 
 enum BallState { BALL_AWAKE = 0, BALL_WARNING = 2, BALL_STRUCK = 3, BALL_IDLE = 4 };
+
+// How a ball shows itself after its step.
+enum BallFace { FACE_LIT = 0, FACE_FLASH, FACE_DIM };
 
 class tBall {
 public:
@@ -79,7 +130,10 @@ public:
     virtual void warn() { state = BALL_WARNING; }
     virtual void strike();
     virtual void wake();
-    virtual void draw();
+    // End of step: the face to show, its sounds, and the flags made ready for
+    // the next step.
+    virtual void settle(int index);
+    virtual void draw() const;
     virtual void update(float) {}
     virtual bool collide(tentity& body, float radius);
 
@@ -91,10 +145,11 @@ public:
     ChannelRef channel;
     int touchedBefore = 0;
     int touchedNow = 0;
+    int shownState = BALL_IDLE;
+    int face = FACE_LIT;
 
 private:
-    void drawFace();
-    void playSounds();
+    void settleFace();
 };
 using BallRef = std::shared_ptr<tBall>;
 
@@ -104,7 +159,8 @@ enum BeamContact { BEAM_NONE = 0, BEAM_CONTACT = 1, BEAM_DEEP = 2, BEAM_CAUGHT =
 class tbeam {
 public:
     virtual ~tbeam() = default;
-    virtual void draw() {}
+    virtual void settle() {}
+    virtual void draw() const {}
     virtual void update(float) {}
     virtual int collide(tentity&, float) { return BEAM_NONE; }
     virtual void collideFish(tfish& fish);
@@ -115,24 +171,27 @@ using BeamRef = std::shared_ptr<tbeam>;
 
 class tbluebeam : public tbeam {
 public:
-    void draw() override;
+    void settle() override;
+    void draw() const override;
     int collide(tentity& body, float radius) override;
 
     int far = 1;
     int zapLatch = 0;
     int zapped = 0;
     int contact = 0;
+    // What the last step showed: the beam at all, a zap, a contact.
+    bool lit = false, litZapped = false, litContact = false;
 };
 
 enum RedBeamState { RED_OFF = 0, RED_WARNING = 1, RED_FIRING = 2 };
 
 class tredbeam : public tbeam {
 public:
-    void draw() override;
+    void settle() override;
+    void draw() const override;
     void update(float dt) override;
     int collide(tentity& body, float radius) override;
     void collideFish(tfish& fish) override;
-    virtual void raiseHum(float level);
 
     float period = 0, onTime = 0, phase = 0;
     int state = RED_OFF;
@@ -159,8 +218,10 @@ public:
     virtual void touchedInAnger();
     virtual void think(float dt);
     virtual void update(float dt);
-    virtual void drawGlow();
-    virtual void draw();
+    // End of step: the shocks shown, then cleared; the mood remembered.
+    virtual void settle();
+    virtual void drawGlow() const;
+    virtual void draw() const;
     virtual bool touch(tentity& body, float radius);
 
     EntityRef head, tail;
@@ -174,6 +235,7 @@ public:
     float sting = 0;
     int hateMode = 1;
     std::array<int, MaxSegments> shocked{};
+    std::array<int, MaxSegments> shownShocked{};
     int mood = MOOD_CALM;
     int previousMood = MOOD_CALM;
 
@@ -201,9 +263,10 @@ class tplayer {
 public:
     virtual ~tplayer() = default;
     virtual void update(float dt);
-    virtual void drawBody();
-    virtual void playNotes();
-    virtual void drawHead();
+    // End of step: the expression, and the notes it asks for.
+    virtual void settle(bool calm);
+    virtual void drawBody() const;
+    virtual void drawHead() const;
 
     EntityRef main, second, third;
     SpringRef springMainSecond, springSecondThird;
@@ -218,8 +281,8 @@ public:
     ChannelRef channel;
 
 private:
-    void decideState();
-    void playRandomNote();
+    void decideState(bool calm);
+    void reportNotes();
 };
 using PlayerRef = std::shared_ptr<tplayer>;
 
@@ -230,9 +293,9 @@ PlayerRef newPlayer(EntityRef fishHead, tvector position);
 class tgoal : public tentity {
 public:
     void update(float dt) override;
-    virtual void drawGoal();
-    virtual void drawClock();
-    virtual float remaining();
+    virtual void drawGoal() const;
+    virtual void drawClock() const;
+    virtual float remaining() const;
 
     float deadline = 0;
 };
@@ -307,8 +370,11 @@ extern bool DARKNESS;
 
 extern TickTimerRef FRAME_TIMER;
 extern ChannelRef BEAM_CHANNEL, REDBEAM_CHANNEL_A, REDBEAM_CHANNEL_B;
-extern float REDBEAM_LOUDNESS;
 extern std::shared_ptr<tmouse> MOUSE;
+// The swimmer's steering velocity, from the step's pointer offset.
+extern tvector STEERING;
+// What the latest step asked to sound.
+extern SoundReports SOUNDS;
 extern std::shared_ptr<tclock> LEVEL_CLOCK;
 extern tcolor WHITE;
 extern std::array<ImageRef, 9> LEVEL_CARDS;
@@ -322,8 +388,13 @@ extern SoundRef beam_bound, beam_touch, tick, warning_drum, redbeam;
 // ---- Levels and the world step -----------------------------------------------------------
 
 void buildLevel(int n);
-void stepWorld(float dt);
+// Advances the world by dt with the player's input; needs no screen and draws
+// no random numbers. Ends with every decision the next drawing shows.
+void stepWorld(float dt, const StepInput& input);
+// Draws the world as the latest step left it, changing nothing of it.
 void drawWorld();
+// Plays what the latest step asked to sound, as loud as the view puts it.
+void playWorldSounds();
 // A checksum of the whole world state, bit for bit.
 uint64_t worldChecksum();
 

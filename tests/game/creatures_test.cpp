@@ -116,41 +116,38 @@ TEST_F(Headless, PlayerFacesShowHurtAndFright) {
     tplayer& player = *PLAYER;
     FISH->hate = 0;  // neither fleeing nor resting: easy
     player.hurt = 1;
-    player.drawHead();
+    player.settle(false);
     EXPECT_EQ(player.state, PLAYER_HURT);
     for (int frame = 0; frame < 4; ++frame) {
-        player.drawHead();
+        player.settle(false);
         EXPECT_EQ(player.state, PLAYER_HURT) << frame;
     }
-    player.drawHead();
+    player.settle(false);
     EXPECT_EQ(player.state, PLAYER_EASY);
 
     player.hurt = 1;
     FISH->mood = MOOD_CHARGING;
     FISH->head->position = player.main->position;
-    player.drawHead();
+    player.settle(false);
     EXPECT_EQ(player.state, PLAYER_FRIGHTENED);
     EXPECT_FLOAT_EQ(player.hurtTimer, 0.0f);
     FISH->mood = MOOD_CALM;
     FISH->head->position = {5000, 5000};
-    for (int frame = 0; frame < 14; ++frame) player.drawHead();
+    for (int frame = 0; frame < 14; ++frame) player.settle(false);
     EXPECT_EQ(player.state, PLAYER_FRIGHTENED);
-    player.drawHead();
-    player.drawHead();
+    player.settle(false);
+    player.settle(false);
     EXPECT_NE(player.state, PLAYER_FRIGHTENED);
 }
 
 TEST_F(Headless, HoldingWhileFrightenedIsNotHolding) {
     Build(1);
-    EnablePolledInput(nullptr);
-    EmitInputEvent(MouseDown, nullptr, 1, 0, 0, 0, nullptr);
     FISH->hate = 0;
-    PLAYER->drawHead();
+    PLAYER->settle(true);
     EXPECT_EQ(PLAYER->state, PLAYER_HOLDING);
     FISH->mood = MOOD_STUNG;
-    PLAYER->drawHead();
+    PLAYER->settle(true);
     EXPECT_EQ(PLAYER->state, PLAYER_FRIGHTENED);
-    DisablePolledInput();
 }
 
 TEST_F(Headless, TheGoalDecidesByDistanceAndDeadline) {
@@ -184,18 +181,15 @@ TEST_F(Headless, TheGoalDecidesByDistanceAndDeadline) {
 TEST_F(Headless, TheMouseTurnsPointerOffsetsIntoVelocity) {
     EnablePolledInput(nullptr);
     EmitInputEvent(MouseMove, nullptr, 0, 0, 200, 0, nullptr);
-    MOUSE->update(TIME_STEP);
-    EXPECT_NEAR(MOUSE->velocity.x, 9000, 0.5f);
+    EXPECT_NEAR(steeringVelocity(MOUSE->takeOffset(), TIME_STEP).x, 9000, 0.5f);
     EmitInputEvent(MouseMove, nullptr, 0, 0, 300, 400, nullptr);
-    MOUSE->update(TIME_STEP);
-    EXPECT_NEAR(length(MOUSE->velocity), 20000, 0.5f);
+    EXPECT_NEAR(length(steeringVelocity(MOUSE->takeOffset(), TIME_STEP)), 20000, 0.5f);
     EmitInputEvent(AppSuspend, nullptr, 0, 0, 0, 0, nullptr);
-    MOUSE->update(TIME_STEP);
+    EXPECT_EQ(MOUSE->takeOffset().x, 0.0f);
     EXPECT_EQ(MOUSE->released, 1);
-    EXPECT_EQ(MOUSE->velocity.x, 0.0f);
     EmitInputEvent(AppResume, nullptr, 0, 0, 0, 0, nullptr);
     EmitInputEvent(MouseDown, nullptr, 1, 0, 0, 0, nullptr);
-    MOUSE->update(TIME_STEP);
+    EXPECT_EQ(MOUSE->takeOffset().x, 300.0f);  // where the pointer was left
     EXPECT_EQ(MOUSE->released, 0);
     DisablePolledInput();
 }

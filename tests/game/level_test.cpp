@@ -76,13 +76,10 @@ struct Snapshot {
 
 // 600 frames of level 3 steered by a scripted pointer.
 Snapshot Play() {
-    EnablePolledInput(nullptr);
     for (int frame = 0; frame < 600; ++frame) {
         int x = int(80 * std::sin(frame * 0.05)), y = int(60 * std::cos(frame * 0.031));
-        EmitInputEvent(MouseMove, nullptr, 0, 0, x, y, nullptr);
-        stepWorld(TIME_STEP);
+        stepWorld(TIME_STEP, {{float(x), float(y)}, frame % 100 < 30});
     }
-    DisablePolledInput();
     Snapshot s;
     for (int i = 0; i < FISH->segmentCount; ++i) {
         s.values.push_back(FISH->segments[i]->position.x);

@@ -123,9 +123,11 @@ TEST_F(Headless, DarkLevelsDrawNoIdleBlueBeam) {
     Build(4);
     auto* beam = BEAMS[1].get();
     int32_t before = GetRandomSeed();
+    beam->settle();
     beam->draw();  // far, in the dark: no lightning, so no random numbers drawn
     EXPECT_EQ(GetRandomSeed(), before);
     DARKNESS = false;
+    beam->settle();
     beam->draw();
     EXPECT_NE(GetRandomSeed(), before);
 }

@@ -10,8 +10,7 @@ protected:
     void Build(int level) {
         SetRandomSeed(4660);
         kelp::LEVEL_CLOCK->start();
-        kelp::MOUSE->velocity = {};
-        kelp::REDBEAM_LOUDNESS = 0;
+        kelp::STEERING = {};
         kelp::buildLevel(level);
     }
 };
