@@ -6,13 +6,6 @@ namespace kelp {
 
 namespace {
 
-void Veil(float alpha) {
-    resetDrawState();
-    SetDrawColor(20, 50, 50);
-    SetDrawAlpha(alpha);
-    FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
-}
-
 void DrawCard(int n, float alpha) {
     ClearScreen();
     SetDrawAlpha(alpha);
@@ -22,11 +15,22 @@ void DrawCard(int n, float alpha) {
 
 bool QuitRequested() { return TakeKeyHits(27) != 0 || TakeTerminateRequest() != 0; }
 
+bool LevelOver(const LevelScene& scene) { return scene.countdown < 0 || LEVEL_SKIP; }
+
 }  // namespace
 
-void waitFrame() {
-    WaitTickTimer(FRAME_TIMER);
-    PresentFrame(-1);
+void drawVeil(float alpha) {
+    resetDrawState();
+    SetDrawColor(20, 50, 50);
+    SetDrawAlpha(alpha);
+    FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
+}
+
+// The tick paces the game; presenting never waits again.
+int waitFrame() {
+    int ticks = WaitTickTimer(FRAME_TIMER);
+    PresentFrame(0);
+    return ticks;
 }
 
 void showCard(int n) {
@@ -64,42 +68,71 @@ void levelKeys() {
 
 float fadeInAlpha(float elapsed) { return elapsed < 0.5f ? 1 - 2 * elapsed : -1; }
 
-float countDownEnding(float& countdown) {
+void countDownEnding(float& countdown) {
     if (LEVEL_ENDING) countdown -= TIME_STEP;
-    return countdown < 1 ? 1 - countdown : -1;
 }
 
-LevelEnd playLevel(const std::function<void()>& nextFrame) {
+float fadeOutAlpha(float countdown) { return countdown < 1 ? 1 - countdown : -1; }
+
+LevelScene startLevel() {
     buildLevel(CURRENT_LEVEL);
-    EmitterRef background = newEmitter(1000, 1000, 2, 5);
+    LevelScene scene;
+    scene.background = newEmitter(1000, 1000, 2, 5);
     LEVEL_CLOCK->start();
     MOUSE->recentre();
-    float countdown = 5;
     CAMERA_POSITION = {0, 0};
     CAMERA_ZOOM = 0.5f;
-    while (!(countdown < 0) && !LEVEL_SKIP) {
-        Veil(0.4f);
+    return scene;
+}
+
+// The pointer's movement over the frame is shared out evenly, so the swimmer
+// keeps its speed however many steps the frame takes.
+void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput) {
+    StepInput input{divide(frameInput.pointer, float(std::max(steps, 1))), frameInput.calm};
+    for (int i = 0; i < steps && !LevelOver(scene); ++i) {
         updateCamera();
-        stepWorld(TIME_STEP, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0});
+        stepWorld(TIME_STEP, input);
         playWorldSounds();
-        background->updateAndDraw();
-        Veil(0.3f);
-        SetDrawColor(255, 255, 255);
-        drawWorld();
-        SetDrawAlpha(1);
-        SetDrawColor(255, 255, 255);
-        float fadeIn = fadeInAlpha(LEVEL_CLOCK->elapsed);
-        if (fadeIn >= 0) Veil(fadeIn);
-        float fadeOut = countDownEnding(countdown);
-        if (fadeOut >= 0) Veil(fadeOut);
-        nextFrame();
+        countDownEnding(scene.countdown);
+    }
+}
+
+void drawBackdrop(LevelScene& scene) {
+    drawVeil(0.4f);
+    scene.background->updateAndDraw();
+    drawVeil(0.3f);
+}
+
+void drawFades(const LevelScene& scene) {
+    SetDrawAlpha(1);
+    SetDrawColor(255, 255, 255);
+    float fadeIn = fadeInAlpha(LEVEL_CLOCK->elapsed);
+    if (fadeIn >= 0) drawVeil(fadeIn);
+    float fadeOut = fadeOutAlpha(scene.countdown);
+    if (fadeOut >= 0) drawVeil(fadeOut);
+}
+
+void drawLevel(LevelScene& scene) {
+    drawBackdrop(scene);
+    SetDrawColor(255, 255, 255);
+    drawWorld();
+    drawFades(scene);
+}
+
+LevelEnd playLevel(const std::function<int()>& nextFrame) {
+    LevelScene scene = startLevel();
+    int steps = 1;
+    while (!LevelOver(scene)) {
+        stepLevel(scene, steps, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0});
+        drawLevel(scene);
+        steps = std::clamp(nextFrame(), 1, MaxStepsPerFrame);
         levelKeys();
         if (QuitRequested()) return LevelEnd::Quit;
     }
     return LevelEnd::Over;
 }
 
-void runGame(const std::function<void(int)>& card, const std::function<void()>& nextFrame) {
+void runGame(const std::function<void(int)>& card, const std::function<int()>& nextFrame) {
     for (;;) {
         card(CURRENT_LEVEL);
         if (playLevel(nextFrame) == LevelEnd::Quit) return;

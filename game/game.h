@@ -16,21 +16,44 @@ void loadPictures();
 void loadSounds();
 
 void showCard(int n);
-void waitFrame();
+// Waits for the next tick of the frame timer and presents the frame; the
+// number of ticks since the previous frame.
+int waitFrame();
 void updateCamera();
 void levelKeys();
 
 // The veil's alpha in the first half second of a level; negative after it.
 float fadeInAlpha(float elapsed);
-// Counts the end down once the level is decided; the fade-out alpha in its
-// last second, negative before.
-float countDownEnding(float& countdown);
+// Counts the end down, one step at a time, once the level is decided.
+void countDownEnding(float& countdown);
+// The fade-out alpha in the countdown's last second; negative before.
+float fadeOutAlpha(float countdown);
+
+// When frames come late the world catches up, up to this many steps a frame;
+// beyond that the game slows down rather than falling further behind.
+constexpr int MaxStepsPerFrame = 3;
+
+// A level in play: its background lights and its countdown to the end.
+struct LevelScene {
+    EmitterRef background;
+    float countdown = 5;
+};
+
+LevelScene startLevel();
+// `steps` steps of the world, sharing the frame's pointer movement out among them.
+void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput);
+// The frame's layers: the backdrop (veils and background lights), the world,
+// the fades. drawLevel draws them all.
+void drawVeil(float alpha);
+void drawBackdrop(LevelScene& scene);
+void drawFades(const LevelScene& scene);
+void drawLevel(LevelScene& scene);
 
 enum class LevelEnd { Over, Quit };
 
 // One level, from its build to its end. `nextFrame` stands for waitFrame.
-LevelEnd playLevel(const std::function<void()>& nextFrame);
+LevelEnd playLevel(const std::function<int()>& nextFrame);
 // The level loop: cards and levels until the final card or a quit.
-void runGame(const std::function<void(int)>& card, const std::function<void()>& nextFrame);
+void runGame(const std::function<void(int)>& card, const std::function<int()>& nextFrame);
 
 }  // namespace kelp

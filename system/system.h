@@ -136,6 +136,12 @@ void DisablePolledInput();
 int32_t MillisNow();
 void SleepMillis(int32_t ms);
 
+// A timer at `hertz` ticks at every multiple of 1000 / hertz ms of its clock,
+// the fraction carried, so its ticks never drift. The tick index at a time,
+// and the milliseconds (at least 1) to wait from it for the next tick.
+int64_t TickIndexAt(float hertz, int64_t millis);
+uint32_t MillisToNextTick(float hertz, int64_t millis);
+
 class TickTimer : public TObject {
 public:
     ~TickTimer() override;
@@ -146,6 +152,8 @@ public:
     EventRef tickEvent;
     int32_t platformTimerId = 0;
     uint32_t serial = 0;  // names the timer in its tick events
+    float hertz = 0;
+    int64_t firstTickIndex = 0;  // the clock's tick index when the timer started
 };
 using TickTimerRef = std::shared_ptr<TickTimer>;
 

@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cmath>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -17,21 +18,30 @@ std::unordered_map<uint32_t, std::weak_ptr<TickTimer>>& LiveTimers() {
     return timers;
 }
 
-// Runs on SDL's timer thread: it only posts the tick to the main thread.
-Uint32 PostTick(Uint32 interval, void* serial) {
+// What SDL's timer thread knows of a timer. Never changed once made, and never
+// freed: the thread may still be reading one while the timer is removed.
+struct PlatformTimer {
+    uint32_t serial;
+    float hertz;
+};
+
+// Runs on SDL's timer thread: it only posts the tick to the main thread, then
+// sleeps until the next tick falls due.
+Uint32 PostTick(Uint32, void* param) {
+    const auto* timer = static_cast<const PlatformTimer*>(param);
     SDL_Event event{};
     event.type = kelp_system::TickEventType();
-    event.user.code = static_cast<Sint32>(reinterpret_cast<uintptr_t>(serial));
+    event.user.code = static_cast<Sint32>(timer->serial);
     SDL_PushEvent(&event);
-    return interval;
+    return MillisToNextTick(timer->hertz, static_cast<int64_t>(SDL_GetTicks64()));
 }
 
 int32_t StartPeriodicCallback(float hertz, uint32_t serial) {
-    if (!(hertz > 0)) return 0;
-    int32_t period = TruncToInt(1000.0 / hertz);
-    if (period < 1) return 0;
-    return SDL_AddTimer(static_cast<Uint32>(period), PostTick,
-                        reinterpret_cast<void*>(static_cast<uintptr_t>(serial)));
+    if (!(hertz > 0) || 1000.0 / hertz < 1) return 0;
+    static auto& made = *new std::vector<std::unique_ptr<PlatformTimer>>;
+    made.push_back(std::make_unique<PlatformTimer>(PlatformTimer{serial, hertz}));
+    return SDL_AddTimer(MillisToNextTick(hertz, static_cast<int64_t>(SDL_GetTicks64())), PostTick,
+                        made.back().get());
 }
 
 // The platform's timers end with the process; stopping them at the end also
@@ -63,7 +73,9 @@ void FireTickTimer(uint32_t serial) {
     if (found == LiveTimers().end()) return;
     TickTimerRef timer = found->second.lock();
     if (!timer) return;
-    timer->ticks += 1;
+    // Counted by the clock, not by events: a late thread or a slow pump loses none.
+    timer->ticks = static_cast<int32_t>(TickIndexAt(timer->hertz, static_cast<int64_t>(SDL_GetTicks64())) -
+                                        timer->firstTickIndex);
     if (timer->tickEvent)
         RunHooks(EmitEventHookId(), timer->tickEvent);
     else
@@ -71,6 +83,17 @@ void FireTickTimer(uint32_t serial) {
 }
 
 }  // namespace kelp_system
+
+int64_t TickIndexAt(float hertz, int64_t millis) {
+    return static_cast<int64_t>(std::floor(static_cast<double>(millis) * hertz / 1000.0));
+}
+
+uint32_t MillisToNextTick(float hertz, int64_t millis) {
+    int64_t next = TickIndexAt(hertz, millis) + 1;
+    auto due = static_cast<int64_t>(std::ceil(static_cast<double>(next) * 1000.0 / hertz));
+    if (TickIndexAt(hertz, due) < next) ++due;  // rounding must not land just short of it
+    return static_cast<uint32_t>(std::max<int64_t>(due - millis, 1));
+}
 
 int32_t MillisNow() {
     auto since = std::chrono::steady_clock::now().time_since_epoch();
@@ -94,6 +117,8 @@ TickTimerRef CreateTickTimer(float hertz, EventRef tickEvent) {
     timer->serial = ++lastSerial;
     timer->selfReference = timer;
     timer->tickEvent = std::move(tickEvent);
+    timer->hertz = hertz;
+    timer->firstTickIndex = hertz > 0 ? TickIndexAt(hertz, static_cast<int64_t>(SDL_GetTicks64())) : 0;
     LiveTimers()[timer->serial] = timer;
     timer->platformTimerId = StartPeriodicCallback(hertz, timer->serial);
     // A timer the platform refused can never be stopped, so it must not keep

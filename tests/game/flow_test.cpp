@@ -14,15 +14,17 @@ struct Recorder {
     int frames = 0;
     int framesSinceDecided = 0;
     std::function<void(int)> onFrame = [](int) {};
+    std::function<int(int)> ticksOfFrame = [](int) { return 1; };
 
     void Card(int n) {
         cards.push_back(n);
         SetRandomSeed(4660);
     }
-    void Frame() {
+    int Frame() {
         ++frames;
         if (LEVEL_ENDING) ++framesSinceDecided;
         onFrame(frames);
+        return ticksOfFrame(frames);
     }
 };
 
@@ -38,7 +40,7 @@ protected:
     void TearDown() override { DisablePolledInput(); }
 
     void Run() {
-        runGame([this](int n) { recorder.Card(n); }, [this] { recorder.Frame(); });
+        runGame([this](int n) { recorder.Card(n); }, [this] { return recorder.Frame(); });
     }
 
     Recorder recorder;
@@ -120,10 +122,49 @@ TEST(Fades, InOverHalfASecondAndOutOverTheLastSecond) {
     EXPECT_LT(fadeInAlpha(0.5f), 0);
     LEVEL_ENDING = false;
     float countdown = 5;
-    EXPECT_LT(countDownEnding(countdown), 0);
+    countDownEnding(countdown);
+    EXPECT_LT(fadeOutAlpha(countdown), 0);
     EXPECT_EQ(countdown, 5.0f);
     LEVEL_ENDING = true;
-    for (int i = 0; i < 120; ++i) countDownEnding(countdown);
-    EXPECT_LT(countDownEnding(countdown), 0.05f);
-    EXPECT_GT(countDownEnding(countdown), 0.0f);
+    for (int i = 0; i < 121; ++i) countDownEnding(countdown);
+    EXPECT_LT(fadeOutAlpha(countdown), 0.05f);
+    EXPECT_GT(fadeOutAlpha(countdown), 0.0f);
+}
+
+TEST_F(Flow, LateFramesCatchUpWithUpToThreeStepsAndTheClockKeepsRealTime) {
+    // Ticks since the previous frame: on time, one late, two late, then a
+    // stall of seven ticks that is only partly caught up.
+    const int ticks[] = {1, 2, 3, 7, 1, 1};
+    const int steps[] = {1, 2, 3, 3, 1};  // in the frame after each wait
+    std::vector<float> clockAtFrame;
+    recorder.ticksOfFrame = [&](int frame) { return frame <= 6 ? ticks[frame - 1] : 1; };
+    recorder.onFrame = [&](int frame) {
+        clockAtFrame.push_back(LEVEL_CLOCK->elapsed);
+        if (frame == 7) Key(27);
+    };
+    Run();
+    ASSERT_EQ(clockAtFrame.size(), 7u);
+    EXPECT_NEAR(clockAtFrame[0], TIME_STEP, 1e-6f);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_NEAR(clockAtFrame[i + 1] - clockAtFrame[i], steps[i] * TIME_STEP, 1e-5f) << i;
+}
+
+TEST_F(Flow, StepsShareTheFramesPointerMovementOut) {
+    Build(1);
+    LevelScene scene;
+    scene.background = nullptr;
+    stepLevel(scene, 3, {{90, -30}, false});
+    EXPECT_FLOAT_EQ(STEERING.x, 30 * 30 * 1.5f);
+    EXPECT_FLOAT_EQ(STEERING.y, -10 * 30 * 1.5f);
+    EXPECT_NEAR(LEVEL_CLOCK->elapsed, 3 * TIME_STEP, 1e-6f);
+}
+
+TEST_F(Flow, CatchingUpStopsAtTheLevelsEnd) {
+    Build(1);
+    LEVEL_ENDING = true;
+    LevelScene scene;
+    scene.countdown = TIME_STEP * 1.5f;
+    stepLevel(scene, 3, {});
+    EXPECT_LT(scene.countdown, 0);
+    EXPECT_NEAR(LEVEL_CLOCK->elapsed, 2 * TIME_STEP, 1e-6f);
 }

@@ -113,3 +113,35 @@ TEST(Clock, SleepsAndTheMillisecondClock) {
     EXPECT_GE(slept, 30);
     EXPECT_LT(slept, 1000);
 }
+
+TEST(TickSchedule, ThirtyHertzKeepsAThirdOfAMillisecondWithoutDrift) {
+    int64_t now = 0;
+    for (int tick = 1; tick <= 300; ++tick) {
+        uint32_t wait = MillisToNextTick(30, now);
+        EXPECT_TRUE(wait == 33 || wait == 34) << tick;
+        now += wait;
+        EXPECT_EQ(TickIndexAt(30, now), tick);
+    }
+    EXPECT_EQ(now, 10000);
+}
+
+TEST(TickSchedule, ALateWakeUpKeepsTheGridAndCountsTheTicksItMissed) {
+    int64_t now = 5;
+    for (int tick = 1; tick <= 300; ++tick) {
+        now += MillisToNextTick(30, now);
+        if (tick % 7 == 0) now += 5;  // woken late
+        if (tick == 100) now += 100;  // a stall of three ticks
+    }
+    EXPECT_EQ(TickIndexAt(30, now), 303);
+    EXPECT_LT(now, 10100 + 5 + 34);
+    EXPECT_GE(now, 10100);
+    // Odd rates land on their own grid too.
+    for (float hertz : {59.94f, 7.0f, 144.0f}) {
+        int64_t t = 12345;
+        int64_t first = TickIndexAt(hertz, t);
+        for (int tick = 1; tick <= 300; ++tick) {
+            t += MillisToNextTick(hertz, t);
+            ASSERT_EQ(TickIndexAt(hertz, t), first + tick) << hertz;
+        }
+    }
+}
