@@ -33,9 +33,11 @@ float fadeOutAlpha(float countdown);
 // beyond that the game slows down rather than falling further behind.
 constexpr int MaxStepsPerFrame = 3;
 
-// A level in play: its background lights and its countdown to the end.
+// A level in play: its background lights, the layer they are drawn in, and
+// its countdown to the end.
 struct LevelScene {
     EmitterRef background;
+    LayerRef lights;
     float countdown = 5;
 };
 

@@ -111,6 +111,35 @@ void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool end
 
 namespace {
 
+bool lightsAtFullCost = false;
+
+// A bolt's glow: faint, flickering light around a point. Gathered, the glows
+// of a frame are drawn at low resolution with the next frame's backdrop.
+struct Glow {
+    tvector at;
+    float scale, alpha;
+    int32_t red, green, blue;
+};
+
+std::array<Glow, 4096> glows;
+int glowCount = 0;
+
+void DrawGlow(const Glow& glow) {
+    SetDrawColor(glow.red, glow.green, glow.blue);
+    SetDrawScale(glow.scale, glow.scale);
+    SetDrawAlpha(glow.alpha);
+    drawImageAt(light, glow.at, 0, 0);
+}
+
+void AddGlow(tvector at, float scale, float alpha) {
+    Glow glow{at, scale, alpha, 0, 0, 0};
+    GetDrawColor(glow.red, glow.green, glow.blue);
+    if (!lightsAtFullCost && glowCount < int(glows.size()))
+        glows[glowCount++] = glow;
+    else
+        DrawGlow(glow);
+}
+
 void drawBolt(tvector p, tvector q, bool red) {
     tvector d = sub(q, p);
     float rotation = -heading(d) - 90 + 180.0f * RandomIntBetween(0, 1);
@@ -125,17 +154,27 @@ void drawBolt(tvector p, tvector q, bool red) {
         drawImageAt(neon, middle, rotation, RandomIntBetween(1, 4));
     }
     float r = RandomUnitFloat();
-    SetDrawScale(r, r);
-    SetDrawAlpha(RandomUnitFloat() * (red ? 0.1f : 0.05f));
+    float alpha = RandomUnitFloat() * (red ? 0.1f : 0.05f);
     for (int i = 0; i < 2; ++i) {
         float t = RandomUnitFloat();
-        drawImageAt(light, add(scale(p, t), scale(q, 1 - t)), 0, 0);
+        AddGlow(add(scale(p, t), scale(q, 1 - t)), r, alpha);
     }
     SetDrawScale(1, 1);
     SetDrawAlpha(1);
 }
 
 }  // namespace
+
+void setFullCostLights(bool on) { lightsAtFullCost = on; }
+bool fullCostLights() { return lightsAtFullCost; }
+
+void forgetGlows() { glowCount = 0; }
+
+void drawGlows() {
+    SetBlendMode(BLEND_ADD);
+    for (int i = 0; i < glowCount; ++i) DrawGlow(glows[i]);
+    resetDrawState();
+}
 
 void drawBlueBolt(tvector p, tvector q) { drawBolt(p, q, false); }
 void drawRedBolt(tvector p, tvector q) { drawBolt(p, q, true); }

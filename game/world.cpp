@@ -104,6 +104,7 @@ void stepWorld(float dt, const StepInput& input) {
 }
 
 void drawWorld() {
+    forgetGlows();
     resetDrawState();
     GOAL->drawGoal();
     PLAYER->drawBody();

@@ -9,6 +9,7 @@
 #include "render/render.h"
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace kelp {
@@ -38,6 +39,16 @@ void drawBlueLightning(tvector a, tvector b, float jag, bool startExact, bool en
 void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool endExact);
 void drawBlueBolt(tvector p, tvector q);
 void drawRedBolt(tvector p, tvector q);
+// Soft light (the background lights, the bolts' glows) is drawn cheaply, at
+// a fraction of the screen's resolution, unless asked for at full cost: the
+// reference the cheap way is measured and tested against.
+constexpr int LightLayerDivisor = 4;
+void setFullCostLights(bool on);
+bool fullCostLights();
+// Cheaply, bolts gather their glows as the world is drawn, and the next
+// frame's backdrop draws them. drawWorld forgets what the last one gathered.
+void forgetGlows();
+void drawGlows();
 // Loudness 0..1 of a world point by its distance on screen; 0 out of hearing.
 float loudnessAt(float onScreenDistance);
 // The loudness of a warning at a world point, and of a firing red beam from a

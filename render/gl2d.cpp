@@ -269,6 +269,29 @@ public:
         glEnd();
     }
 
+    void EmitPremultipliedOver(uint32_t texture) override {
+        BindTexture(texture);
+        glEnable(GL_BLEND);
+        glDisable(GL_ALPHA_TEST);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        gl.blendMode = 0;  // the next drawing sets its own mode again
+        // Untinted: the software renderer has a fast path for it.
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        float w = static_cast<float>(GetScreenWidth()), h = static_cast<float>(GetScreenHeight());
+        // A target's first row is its bottom one.
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 1);
+        glVertex2f(0, 0);
+        glTexCoord2f(1, 1);
+        glVertex2f(w, 0);
+        glTexCoord2f(1, 0);
+        glVertex2f(w, h);
+        glTexCoord2f(0, 0);
+        glVertex2f(0, h);
+        glEnd();
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    }
+
 private:
     static GLGraphicsDriver& Context() { return GLGraphicsDriver::Instance(); }
 

@@ -14,42 +14,8 @@ using kelp_render::DrawingContext;
 
 enum ContextKind { Attached = 1, OwnWindow = 2, FullScreen = 3 };
 
-struct FramebufferFunctions {
-    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+kelp_render::FramebufferFunctions& fb = kelp_render::Framebuffers();
 
-    template <typename T>
-    static void Load(T& function, const char* name) {
-        function = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
-    }
-    void LoadAll() {
-        Load(genFramebuffers, "glGenFramebuffers");
-        Load(deleteFramebuffers, "glDeleteFramebuffers");
-        Load(bindFramebuffer, "glBindFramebuffer");
-        Load(genRenderbuffers, "glGenRenderbuffers");
-        Load(deleteRenderbuffers, "glDeleteRenderbuffers");
-        Load(bindRenderbuffer, "glBindRenderbuffer");
-        Load(renderbufferStorage, "glRenderbufferStorage");
-        Load(framebufferRenderbuffer, "glFramebufferRenderbuffer");
-        Load(checkFramebufferStatus, "glCheckFramebufferStatus");
-        Load(blitFramebuffer, "glBlitFramebuffer");
-    }
-    bool Available() const {
-        return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers &&
-               deleteRenderbuffers && bindRenderbuffer && renderbufferStorage &&
-               framebufferRenderbuffer && checkFramebufferStatus && blitFramebuffer;
-    }
-};
-
-FramebufferFunctions fb;
 
 class GLContext : public TGraphics {
 public:
@@ -231,6 +197,10 @@ public:
 
     bool SharedContextAlive() const { return shared != nullptr; }
 
+    void BindScreenTarget() {
+        if (current && current->framebuffer) fb.bindFramebuffer(GL_FRAMEBUFFER, current->framebuffer);
+    }
+
 private:
     bool InitVideo() { return SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
 
@@ -334,4 +304,11 @@ void SetScreenIcon(const TPixmap& icon) {
 
 namespace kelp_render {
 bool SharedContextAlive() { return Driver().SharedContextAlive(); }
+
+FramebufferFunctions& Framebuffers() {
+    static FramebufferFunctions functions;
+    return functions;
+}
+
+void BindScreenTarget() { Driver().BindScreenTarget(); }
 }  // namespace kelp_render

@@ -2,6 +2,7 @@
 // first draw and again after the screen has been reopened.
 #include "render/internal.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -140,13 +141,33 @@ PixmapRef AccessImagePixels(const ImageRef& image, int32_t frame, bool read, boo
 
 void ReleaseImagePixels(const ImageRef&, int32_t) {}
 
+namespace {
+
+// Whether the quad, transformed and moved by (tx, ty), lies wholly outside the
+// viewport, where it could not touch a pixel.
+bool OutsideViewport(const DrawingContext& c, float x0, float y0, float x1, float y1, float tx,
+                     float ty) {
+    float left = INFINITY, right = -INFINITY, top = INFINITY, bottom = -INFINITY;
+    for (float x : {x0, x1})
+        for (float y : {y0, y1}) {
+            float sx = x * c.ix + y * c.iy + tx, sy = x * c.jx + y * c.jy + ty;
+            left = std::min(left, sx), right = std::max(right, sx);
+            top = std::min(top, sy), bottom = std::max(bottom, sy);
+        }
+    return right < c.viewX || bottom < c.viewY || left > c.viewX + c.viewWidth ||
+           top > c.viewY + c.viewHeight;
+}
+
+}  // namespace
+
 void DrawImageAt(const ImageRef& image, float x, float y, int32_t frame) {
     DrawingContext* c = CurrentDrawing();
     if (!c || !ValidFrame(image, frame)) return;
-    image->DriverFrame(frame)->DrawQuad(-image->handleX, -image->handleY,
-                                        image->width - image->handleX,
-                                        image->height - image->handleY, x + c->originX,
-                                        y + c->originY);
+    float x0 = -image->handleX, y0 = -image->handleY;
+    float x1 = image->width - image->handleX, y1 = image->height - image->handleY;
+    float tx = x + c->originX, ty = y + c->originY;
+    if (OutsideViewport(*c, x0, y0, x1, y1, tx, ty)) return;
+    image->DriverFrame(frame)->DrawQuad(x0, y0, x1, y1, tx, ty);
 }
 
 void DrawImageRegion(const ImageRef& image, float x, float y, float width, float height,

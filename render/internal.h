@@ -3,6 +3,9 @@
 
 #include "render/render.h"
 
+#include <SDL.h>
+#include <SDL_opengl.h>
+
 namespace kelp_render {
 
 // A graphics context of the 2D layer: the underlying OpenGL context plus the
@@ -58,6 +61,9 @@ public:
     virtual void EmitEllipse(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
     virtual void EmitPolygon(const std::vector<float>& xy, float hx, float hy, float tx,
                              float ty) = 0;
+    // Draws a texture of premultiplied colour over the whole screen: the
+    // screen keeps 1 - its coverage.
+    virtual void EmitPremultipliedOver(uint32_t texture) = 0;
 };
 
 // The module's image-loading settings, reset by a context's first use.
@@ -68,4 +74,47 @@ void ResetImageSettings();
 namespace kelp_render {
 // False once the OpenGL driver has shut down at the program's end.
 bool SharedContextAlive();
+
+// Framebuffer objects, looked up when the first context is made.
+struct FramebufferFunctions {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
+
+    template <typename T>
+    static void Load(T& function, const char* name) {
+        function = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
+    }
+    void LoadAll() {
+        Load(genFramebuffers, "glGenFramebuffers");
+        Load(deleteFramebuffers, "glDeleteFramebuffers");
+        Load(bindFramebuffer, "glBindFramebuffer");
+        Load(genRenderbuffers, "glGenRenderbuffers");
+        Load(deleteRenderbuffers, "glDeleteRenderbuffers");
+        Load(bindRenderbuffer, "glBindRenderbuffer");
+        Load(renderbufferStorage, "glRenderbufferStorage");
+        Load(framebufferRenderbuffer, "glFramebufferRenderbuffer");
+        Load(checkFramebufferStatus, "glCheckFramebufferStatus");
+        Load(blitFramebuffer, "glBlitFramebuffer");
+        Load(framebufferTexture2D, "glFramebufferTexture2D");
+    }
+    bool Available() const {
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers &&
+               deleteRenderbuffers && bindRenderbuffer && renderbufferStorage &&
+               framebufferRenderbuffer && checkFramebufferStatus && blitFramebuffer &&
+               framebufferTexture2D;
+    }
+};
+
+FramebufferFunctions& Framebuffers();
+// Binds the current screen's own off-screen target again.
+void BindScreenTarget();
 }  // namespace kelp_render

@@ -215,6 +215,24 @@ void DrawImageRegion(const ImageRef& image, float x, float y, float width, float
 void TileImageAt(const ImageRef& image, float x, float y, int32_t frame = 0);
 void CaptureScreenToImage(const ImageRef& image, int32_t x, int32_t y, int32_t frame = 0);
 
+// ---- Light layers ------------------------------------------------------------
+
+// An off-screen picture of soft light at a resolution of its own, usually far
+// below the screen's, composited over the screen in one pass. While a layer is
+// begun, drawing lands in it, in screen coordinates scaled to its size, and
+// changes only its colour: what it covers of the screen stays as cleared.
+class TLayer;
+using LayerRef = std::shared_ptr<TLayer>;
+
+LayerRef CreateLayer(int32_t width, int32_t height);
+// Starts drawing into the layer, cleared to the colour that will veil the
+// screen by `coverage` (0 for light alone). One layer at a time.
+void BeginLayer(const LayerRef& layer, int32_t red, int32_t green, int32_t blue, float coverage);
+void EndLayer();
+// The screen keeps 1 - coverage of itself and gains the layer's colour,
+// stretched over it, each layer pixel a block of screen pixels.
+void DrawLayer(const LayerRef& layer);
+
 // ---- The OpenGL 2D driver's texture and pixel access ---------------------------
 
 // Builds a texture from the pixel map; raises "Unable to calculate tex size"
