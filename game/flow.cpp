@@ -32,8 +32,10 @@ void drawVeil(float alpha) {
     FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
 }
 
-// The tick paces the game; presenting never waits again.
+// The tick paces the game; presenting never waits again. The frame is drawn
+// out before the wait, so it is shown as soon as the tick comes.
 int waitFrame() {
+    FinishDrawing();
     int ticks = WaitTickTimer(FRAME_TIMER);
     PresentFrame(0);
     return ticks;

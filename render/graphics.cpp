@@ -221,6 +221,10 @@ void CloseScreen() {
     CloseGraphicsContext(state.screen);
 }
 
+void FinishDrawing() {
+    if (State().current) glFinish();
+}
+
 void PresentFrame(int32_t sync) {
     RunHooks(FlipHookId(), nullptr);
     auto& state = State();

@@ -90,6 +90,9 @@ void CloseScreen();
 void SetScreenIcon(const TPixmap& icon);
 // 0 at once, 1 on the vertical blank, -1 paced to the screen's hertz.
 void PresentFrame(int32_t sync);
+// Returns once everything drawn so far is on the screen's target, so that a
+// present after it is quick and lands on time.
+void FinishDrawing();
 
 // ---- Drawing state and primitives --------------------------------------------
 
