@@ -104,6 +104,27 @@ void UploadLevels(PixmapRef level, bool mipmapped) {
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
+// The smallest rectangle outside which every texel of the picture is wholly
+// transparent, widened by a texel where filtering reads neighbours.
+void FindVisiblePart(const TPixmap& rgba, int32_t width, int32_t height, bool filtered,
+                     GLImageFrame& frame) {
+    int32_t left = width, top = height, right = -1, bottom = -1;
+    for (int32_t y = 0; y < height; ++y) {
+        const auto* row = static_cast<const uint8_t*>(rgba.PixelAddress(0, y));
+        for (int32_t x = 0; x < width; ++x) {
+            if (row[x * 4 + 3] == 0) continue;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0) return;  // nothing visible: drawn whole, as any picture
+    int32_t margin = filtered ? 1 : 0;
+    frame.visibleLeft = static_cast<float>(std::max(left - margin, 0)) / width;
+    frame.visibleTop = static_cast<float>(std::max(top - margin, 0)) / height;
+    frame.visibleRight = static_cast<float>(std::min(right + 1 + margin, width)) / width;
+    frame.visibleBottom = static_cast<float>(std::min(bottom + 1 + margin, height)) / height;
+}
+
 FrameRef BuildFrame(const TPixmap& source, int32_t flags) {
     int32_t tw = 0, th = 0;
     TextureSize(source.width, source.height, tw, th);
@@ -124,6 +145,7 @@ FrameRef BuildFrame(const TPixmap& source, int32_t flags) {
     AllocateLevels(tw, th, mipmapped);
     UploadLevels(texels, mipmapped);
     glFlush();  // finished before another context samples it
+    if (!mipmapped) FindVisiblePart(*texels, picture.width, picture.height, flags & IMAGE_FILTERED, *frame);
     frame->uMax = static_cast<float>(picture.width) / tw;
     frame->vMax = static_cast<float>(picture.height) / th;
     frame->textureWidth = tw;
@@ -332,15 +354,23 @@ GLImageFrame::~GLImageFrame() {
 
 void GLImageFrame::DrawQuad(float x0, float y0, float x1, float y1, float tx, float ty) {
     BindTexture(texture);
+    float left = 0, top = 0, right = 1, bottom = 1;
+    if (gl.blendMode == BLEND_ALPHA || gl.blendMode == BLEND_ADD || gl.blendMode == BLEND_MASK)
+        left = visibleLeft, top = visibleTop, right = visibleRight, bottom = visibleBottom;
+    auto across = [](float a, float b, float t) { return a + (b - a) * t; };
+    float qx0 = across(x0, x1, left), qx1 = across(x0, x1, right);
+    float qy0 = across(y0, y1, top), qy1 = across(y0, y1, bottom);
+    float u0 = across(uMin, uMax, left), u1 = across(uMin, uMax, right);
+    float v0 = across(vMin, vMax, top), v1 = across(vMin, vMax, bottom);
     glBegin(GL_QUADS);
-    glTexCoord2f(uMin, vMin);
-    Vertex(x0, y0, tx, ty);
-    glTexCoord2f(uMax, vMin);
-    Vertex(x1, y0, tx, ty);
-    glTexCoord2f(uMax, vMax);
-    Vertex(x1, y1, tx, ty);
-    glTexCoord2f(uMin, vMax);
-    Vertex(x0, y1, tx, ty);
+    glTexCoord2f(u0, v0);
+    Vertex(qx0, qy0, tx, ty);
+    glTexCoord2f(u1, v0);
+    Vertex(qx1, qy0, tx, ty);
+    glTexCoord2f(u1, v1);
+    Vertex(qx1, qy1, tx, ty);
+    glTexCoord2f(u0, v1);
+    Vertex(qx0, qy1, tx, ty);
     glEnd();
 }
 

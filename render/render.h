@@ -159,13 +159,16 @@ public:
 using FrameRef = std::shared_ptr<TImageFrame>;
 
 // The OpenGL frame: a texture of textureWidth x textureHeight whose top-left
-// uMax x vMax part holds the picture.
+// uMax x vMax part holds the picture. Drawn where transparent texels change
+// nothing (alpha, additive and masked blending), a quad covers only the part
+// of the picture that is not wholly transparent, its share given by `visible`.
 class GLImageFrame : public TImageFrame {
 public:
     ~GLImageFrame() override;
     void DrawQuad(float x0, float y0, float x1, float y1, float tx, float ty) override;
 
     float uMin = 0, vMin = 0, uMax = 0, vMax = 0;
+    float visibleLeft = 0, visibleTop = 0, visibleRight = 1, visibleBottom = 1;
     uint32_t texture = 0;
     int32_t textureWidth = 0, textureHeight = 0;
     int32_t sequence = 0;

@@ -96,3 +96,44 @@ TEST_F(Screen, ImagesOffTheViewportAreSkippedAndPartlyVisibleOnesDrawn) {
     EXPECT_EQ(Pixel(795, 795), 0xFFFFFFFFu);
     EXPECT_NE(Pixel(0, 428), 0xFF000000u);
 }
+
+// A picture with wide transparent margins is drawn as only its visible part;
+// the same picture with a barely visible corner is drawn whole. Scaled and
+// turned, over a background, in every blending that allows it, both land on
+// the same pixels.
+TEST_F(Screen, TransparentMarginsAreSkippedWithoutChangingAPixel) {
+    auto picture = [](uint32_t corner) {
+        PixmapRef pixels = CreatePixelMap(40, 30, FMT_RGBA32, 4);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                pixels->WritePixelArgb(x, y, x >= 12 && x < 30 && y >= 9 && y < 20 ? 0xC0FF8040u + x * 3 : 0);
+        pixels->WritePixelArgb(0, 0, corner);
+        return TImage::LoadFrom(pixels, 0, 0, 0, 0);
+    };
+    ImageRef trimmed = picture(0), whole = picture(0x01FFFFFF);
+    for (int32_t mode : {BLEND_ALPHA, BLEND_ADD, BLEND_MASK}) {
+        PixmapRef drawn[2];
+        for (int i = 0; i < 2; ++i) {
+            SetBlendMode(BLEND_SOLID);
+            SetDrawColor(30, 60, 90);
+            SetDrawTransform(0, 1, 1);
+            FillRectangle(0, 0, 300, 300);
+            SetDrawColor(255, 255, 255);
+            SetBlendMode(mode);
+            SetDrawTransform(33, 3.7f, 2.9f);
+            DrawImageAt(i ? whole : trimmed, 150.3f, 140.6f);
+            SetDrawTransform(0, 1, 1);
+            drawn[i] = ReadScreenPixels(0, 0, 300, 300);
+        }
+        int differing = 0, painted = 0;
+        for (int y = 0; y < 300; ++y)
+            for (int x = 0; x < 300; ++x) {
+                uint32_t a = drawn[0]->ReadPixelArgb(x, y), b = drawn[1]->ReadPixelArgb(x, y);
+                painted += a != 0xFF1E3C5Au;
+                for (int shift : {0, 8, 16})
+                    differing += std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > 1;
+            }
+        EXPECT_EQ(differing, 0) << "blend mode " << mode;
+        EXPECT_GT(painted, 1500) << "blend mode " << mode;  // 18 x 11 texels, scaled by about 11
+    }
+}
