@@ -26,8 +26,14 @@ struct Frame {
     int32_t left, right;
 };
 
-int32_t Interpolate8(int32_t s0, int32_t s1, int32_t f) { return s0 * 256 - 32768 + (((s1 - s0) * f) >> 8); }
-int32_t Interpolate16(int32_t s0, int32_t s1, int32_t f) { return s0 + (((s1 - s0) * f) >> 16); }
+// The products in 64 bits: a 16-bit step of more than 32768 times a large
+// fraction does not fit in 32.
+int32_t Interpolate8(int32_t s0, int32_t s1, int32_t f) {
+    return s0 * 256 - 32768 + static_cast<int32_t>((int64_t{s1 - s0} * f) >> 8);
+}
+int32_t Interpolate16(int32_t s0, int32_t s1, int32_t f) {
+    return s0 + static_cast<int32_t>((int64_t{s1 - s0} * f) >> 16);
+}
 
 // The sample's value at a 32.32 position counted in interleaved samples.
 Frame ReadFrame(const MixerSample& sample, int64_t position) {

@@ -1,5 +1,7 @@
 #include "mixer_fixture.h"
 
+#include <cmath>
+
 TEST_F(MixerTest, AFullVolumeVoiceReproducesItsSamplesInBothChannels) {
     auto values = Ramp(600, -15000, 50);
     voices->addvoice(Mono16(values), nullptr, VOICE_ONCE);
@@ -111,4 +113,42 @@ TEST_F(MixerTest, AFullPendingRingDropsTheNewestVoiceAndKeepsItsRecord) {
     EXPECT_EQ(sample->references.load(), 1 + 4095);
     Pass();
     EXPECT_NE(voices->addvoice(sample, nullptr, VOICE_ONCE), nullptr);
+}
+
+// Full-scale square waves played at rates that land between their samples:
+// every output is the straight line between its two neighbours, rounded down,
+// in 8 and 16 bits, mono and stereo. Neighbours 65535 apart once wrapped.
+TEST_F(MixerTest, InterpolatingBetweenFullScaleNeighboursNeverWraps) {
+    for (int bits : {8, 16})
+        for (int channels : {1, 2})
+            for (double rate : {1.5, 2.37, 0.61, 1.999}) {
+                const int frames = 400;
+                const int high = bits == 8 ? 32512 : 32767, low = -32768;  // on the 16-bit scale
+                std::vector<int> values(frames * channels);
+                for (int i = 0; i < frames; ++i)
+                    for (int c = 0; c < channels; ++c) values[i * channels + c] = (i + c) % 2 ? low : high;
+                std::vector<uint8_t> bytes;
+                std::vector<int16_t> words;
+                for (int v : values) bytes.push_back(uint8_t((v + 32768) >> 8)), words.push_back(int16_t(v));
+                const void* data = bits == 8 ? static_cast<const void*>(bytes.data()) : words.data();
+                samples.push_back(CreateMixerSample(frames, bits, channels, 22050, data, true));
+                sound* voice = voices->addvoice(samples.back(), nullptr, VOICE_LOOPED);
+                auto rate16 = int32_t(rate * 65536);
+                voice->rate = voice->targetRate = rate16;
+                auto out = Pass();
+                int64_t step = int64_t{rate16} * 22050 / 44100;  // frames of the sample per output frame, 16.16
+                for (int k = 0; k < 512; ++k) {
+                    int64_t at = k * step;
+                    int64_t p = (at >> 16) % frames, next = (p + 1) % frames;
+                    double fraction = double(at & 0xFFFF) / 65536;
+                    for (int c = 0; c < channels; ++c) {
+                        double a = values[p * channels + c], b = values[next * channels + c];
+                        auto expected = int(std::floor(a + (b - a) * fraction));
+                        ASSERT_EQ(out[2 * k + c], expected) << bits << "-bit, " << channels << " channel(s), rate "
+                                                            << rate << ", frame " << k;
+                    }
+                }
+                voice->status = VOICE_STOPPED;
+                Pass();
+            }
 }
