@@ -153,12 +153,14 @@ TEST_F(Game, PlayIsHeard) {
     std::vector<char> bytes((std::istreambuf_iterator<char>(file)), {});
     std::filesystem::remove(capture);
     ASSERT_GT(bytes.size(), 44100u * 4) << "less than a second captured";
-    int loud = 0;
+    int loud = 0, clipped = 0;
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
         int16_t v = int16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
-        loud += std::abs(v) > 500;
+        loud += std::abs(v) > 500;  // -36 dBFS
+        clipped += v == 32767 || v == -32768;
     }
-    EXPECT_GT(loud, 1000);
+    EXPECT_GT(loud, 1000) << "play is too quiet to hear";
+    EXPECT_EQ(clipped, 0) << "the mix reached full scale";
 }
 
 TEST(GameWithoutDisplay, SaysSoAndEndsWithAFailure) {

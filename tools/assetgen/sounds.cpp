@@ -3,11 +3,45 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
 constexpr float Tau = float(2 * M_PI);
-constexpr float Peak = 0.707f;  // -3 dBFS
+
+// The loudness budget. The loudest moment the game can make is every sound
+// here at its peak at once, as loud as the game plays it: both red-beam hum
+// channels at full loudness, the warning drums of a red beam's two balls, a
+// tick, a note and both blue-beam sounds. Their peaks sum to no more than
+// -1 dBFS, so the mix never clips. The hums sit well under the rest, as
+// background.
+struct Budget {
+    const char* sound;
+    float peak;     // of full scale
+    int playedAtOnce;
+};
+
+constexpr Budget Budgets[] = {
+    {"note", 0.26f, 1},         // each of do, re, mi, fa
+    {"tick", 0.15f, 1},
+    {"warning_drum", 0.10f, 2},
+    {"beam_bound", 0.09f, 1},
+    {"beam_touch", 0.07f, 1},
+    {"redbeam", 0.05f, 2},
+};
+
+constexpr float LoudestMoment() {
+    float sum = 0;
+    for (const Budget& b : Budgets) sum += b.peak * b.playedAtOnce;
+    return sum;
+}
+static_assert(LoudestMoment() <= 0.891f, "the loudest moment must stay 1 dB under full scale");
+
+constexpr float PeakOf(std::string_view sound) {
+    for (const Budget& b : Budgets)
+        if (b.sound == sound) return b.peak;
+    return 0;
+}
 
 std::vector<float> Silence(int hertz, float seconds) {
     return std::vector<float>(size_t(std::lround(hertz * seconds)), 0.0f);
@@ -20,11 +54,11 @@ void FadeEnds(std::vector<float>& s, int hertz, float inSeconds, float outSecond
     for (size_t i = 0; i < out && i < s.size(); ++i) s[s.size() - 1 - i] *= float(i) / out;
 }
 
-void Normalise(std::vector<float>& s) {
+void Normalise(std::vector<float>& s, float peak) {
     float loudest = 0;
     for (float v : s) loudest = std::max(loudest, std::fabs(v));
     if (loudest > 0)
-        for (float& v : s) v *= Peak / loudest;
+        for (float& v : s) v *= peak / loudest;
 }
 
 // A soft bell-like pluck: a few partials, each decaying at its own pace.
@@ -37,7 +71,7 @@ std::vector<float> Note(float frequency, float seconds) {
         for (const auto& p : partials) s[i] += p[1] * std::exp(-p[2] * t) * std::sin(Tau * frequency * p[0] * t);
     }
     FadeEnds(s, hertz, 0.004f, 0.03f);
-    Normalise(s);
+    Normalise(s, PeakOf("note"));
     return s;
 }
 
@@ -51,7 +85,7 @@ std::vector<float> Tick() {
                0.4f * std::exp(-20 * t) * std::sin(Tau * 880 * t);
     }
     FadeEnds(s, hertz, 0.001f, 0.02f);
-    Normalise(s);
+    Normalise(s, PeakOf("tick"));
     return s;
 }
 
@@ -73,7 +107,7 @@ std::vector<float> WarningDrum() {
         }
     }
     FadeEnds(s, hertz, 0.002f, 0.25f);
-    Normalise(s);
+    Normalise(s, PeakOf("warning_drum"));
     return s;
 }
 
@@ -92,7 +126,7 @@ std::vector<float> BeamBound() {
         s[i] = std::exp(-7 * t) * (buzz + 0.35f * dice.Between(-1, 1));
     }
     FadeEnds(s, hertz, 0.003f, 0.04f);
-    Normalise(s);
+    Normalise(s, PeakOf("beam_bound"));
     return s;
 }
 
@@ -112,7 +146,7 @@ std::vector<float> BeamTouch() {
             s[start + k] += loudness * std::exp(-float(k) / 25) * dice.Between(-1, 1);
     }
     FadeEnds(s, hertz, 0.005f, 0.06f);
-    Normalise(s);
+    Normalise(s, PeakOf("beam_touch"));
     return s;
 }
 
@@ -127,7 +161,7 @@ std::vector<float> RedBeam() {
         float tremble = 1 + 0.25f * std::sin(Tau * 8 * t);  // 4 whole wobbles
         for (const auto& h : harmonics) s[i] += tremble * h[1] * std::sin(Tau * h[0] * t);
     }
-    Normalise(s);
+    Normalise(s, PeakOf("redbeam"));
     return s;
 }
 
