@@ -12,30 +12,38 @@ std::shared_ptr<tclock> newClock() {
 
 std::shared_ptr<tmouse> newMouseController() { return std::make_shared<tmouse>(); }
 
+// The pointer's motion, never its position: warping it back to the centre is
+// refused on Wayland and goes astray after focus changes.
 tvector tmouse::takeOffset() {
-    if (IsAppSuspended()) {
-        released = 1;
-        ShowPointer();
-    }
-    if (TakeMouseHits(1)) {
-        released = 0;
-        HidePointer();
-    }
+    if (IsAppSuspended() && !released) release();
+    if (TakeMouseHits(1)) capture();
+    int32_t dx = 0, dy = 0;
+    TakeMouseMotion(dx, dy);
     if (released) return {};
-    tvector m = makeVector(float(MousePosX()), float(MousePosY()));
-    tvector c = makeVector(GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f);
-    recentre();
-    return sub(m, c);
+    return makeVector(float(dx), float(dy));
+}
+
+void tmouse::recentre() {
+    int32_t dx = 0, dy = 0;
+    TakeMouseMotion(dx, dy);
+}
+
+void tmouse::capture() {
+    released = 0;
+    CapturePointer(true);
+    HidePointer();
+}
+
+void tmouse::release() {
+    released = 1;
+    CapturePointer(false);
+    ShowPointer();
 }
 
 tvector steeringVelocity(tvector offset, float dt) {
     tvector velocity = scale(divide(offset, dt), 1.5f);
     if (lengthSquared(velocity) > 400000000.0f) velocity = scale(normalize(velocity), 20000);
     return velocity;
-}
-
-void tmouse::recentre() {
-    SetMousePos(TruncToInt(GetScreenWidth() / 2.0f), TruncToInt(GetScreenHeight() / 2.0f));
 }
 
 }  // namespace kelp

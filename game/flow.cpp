@@ -38,7 +38,13 @@ int waitFrame() {
     FinishDrawing();
     int ticks = WaitTickTimer(FRAME_TIMER);
     PresentFrame(0);
+    fullScreenKeys();
     return ticks;
+}
+
+void fullScreenKeys() {
+    bool altEnter = TakeKeyHits(13) && (CurrentModifierBits() & ModAlt);
+    if (TakeKeyHits(122) || altEnter) ToggleFullScreen();
 }
 
 void showCard(int n) {

@@ -21,6 +21,8 @@ void showCard(int n);
 int waitFrame();
 void updateCamera();
 void levelKeys();
+// F11 or Alt+Enter: desktop full screen and back, wherever the game is.
+void fullScreenKeys();
 
 // The veil's alpha in the first half second of a level; negative after it.
 float fadeInAlpha(float elapsed);

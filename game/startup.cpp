@@ -69,7 +69,7 @@ bool startUp() {
     }
     SetAutoCentreHandle(true);
     SetBlendMode(BLEND_ALPHA);
-    HidePointer();
+    MOUSE->capture();
     FRAME_TIMER = CreateTickTimer(30, nullptr);
     SetDefaultImageFlags(IMAGE_EDITABLE);
     loadPictures();

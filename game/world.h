@@ -66,14 +66,18 @@ public:
     float elapsed = 0;
 };
 
-// Turns the pointer into the player's steering offsets.
+// Turns the pointer into the player's steering offsets. A click in the
+// window captures the pointer; losing the focus releases it.
 class tmouse {
 public:
     virtual ~tmouse() = default;
-    // The pointer's offset from the play area's centre since the last call, in
-    // play-area pixels; zero while the pointer is released.
+    // How far the pointer moved since the last call, in pixels, which steer
+    // as play-area pixels at every window size; zero while released.
     virtual tvector takeOffset();
+    // Forgets the motion so far.
     virtual void recentre();
+    virtual void capture();
+    virtual void release();
     int released = 0;
 };
 

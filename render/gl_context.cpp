@@ -7,6 +7,8 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cmath>
+#include <string_view>
 
 namespace {
 
@@ -78,6 +80,18 @@ void SetPixelFormatAttributes(int32_t flags) {
         SDL_GL_SetAttribute(attribute, accumulation);
 }
 
+// A window's first size: the asked size scaled to most of the display's
+// usable area, in quarter steps when it grows, so it is larger on large
+// screens and still fits on small ones.
+void FitToDisplay(int& width, int& height) {
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) return;
+    double fit = std::min(0.85 * usable.w / width, 0.85 * usable.h / height);
+    double scale = fit >= 1 ? std::floor(fit * 4) / 4 : fit;
+    width = std::max(1, static_cast<int>(width * scale));
+    height = std::max(1, static_cast<int>(height * scale));
+}
+
 // The display mode for a full-screen context: the asked refresh rate if the
 // display has it, else the same size at any rate.
 bool FindDisplayMode(int32_t width, int32_t height, int32_t depth, int32_t hertz,
@@ -131,9 +145,15 @@ public:
         context->width = width, context->height = height;
         context->depth = depth, context->hertz = hertz, context->flags = flags;
         SetPixelFormatAttributes(flags);
-        int position = depth ? 0 : 32;
-        context->window = SDL_CreateWindow(ApplicationTitle().c_str(), position, position, width,
-                                           height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+        int position = depth ? 0 : SDL_WINDOWPOS_CENTERED;
+        int windowWidth = width, windowHeight = height;
+        Uint32 windowFlags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+        if (!depth) {
+            FitToDisplay(windowWidth, windowHeight);
+            windowFlags |= SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+        }
+        context->window = SDL_CreateWindow(ApplicationTitle().c_str(), position, position, windowWidth,
+                                           windowHeight, windowFlags);
         if (!context->window) return nullptr;
         if (!MakeGLContext(context)) {
             SDL_DestroyWindow(context->window);
@@ -202,7 +222,18 @@ public:
     }
 
 private:
-    bool InitVideo() { return SDL_WasInit(SDL_INIT_VIDEO) || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+    // SDL falls back to drivers that show nothing when there is no display;
+    // only someone who asks for one by name gets it.
+    bool InitVideo() {
+        if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+        const char* driver = SDL_GetCurrentVideoDriver();
+        bool invisible = driver && (std::string_view(driver) == "offscreen" || std::string_view(driver) == "dummy");
+        if (invisible && !SDL_getenv("SDL_VIDEODRIVER")) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
+        return true;
+    }
 
     bool EnsureSharedContext() {
         if (shared) return true;
@@ -260,16 +291,32 @@ private:
         SDL_GL_SetSwapInterval(swapInterval);
     }
 
+    // The picture scaled smoothly into the largest centred rectangle of its
+    // shape that the window's drawable holds, with black bars beside it.
     void CopyFramebufferToWindow(GLContext& context) {
         GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
         glDisable(GL_SCISSOR_TEST);
+        int drawableWidth = 0, drawableHeight = 0;
+        SDL_GL_GetDrawableSize(context.window, &drawableWidth, &drawableHeight);
+        PresentRect to = PresentRectFor(context.width, context.height, drawableWidth, drawableHeight);
         fb.bindFramebuffer(GL_READ_FRAMEBUFFER, context.framebuffer);
         fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        fb.blitFramebuffer(0, 0, context.width, context.height, 0, 0, context.width,
-                           context.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        if (to.width != drawableWidth || to.height != drawableHeight) ClearToBlack();
+        bool sameSize = to.width == context.width && to.height == context.height;
+        int bottom = drawableHeight - to.y - to.height;  // OpenGL counts rows from the bottom
+        fb.blitFramebuffer(0, 0, context.width, context.height, to.x, bottom, to.x + to.width,
+                           bottom + to.height, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
         fb.bindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
         if (scissor) glEnable(GL_SCISSOR_TEST);
         if (!(context.flags & GRAPHICS_BACKBUFFER)) glFlush();
+    }
+
+    static void ClearToBlack() {
+        GLfloat previous[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, previous);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(previous[0], previous[1], previous[2], previous[3]);
     }
 
     SDL_Window* sharedWindow = nullptr;
@@ -290,9 +337,17 @@ void GLContext::Close() { Driver().CloseContext(*this); }
 
 GLGraphicsDriver& GLGraphicsDriver::Instance() { return Driver(); }
 
-void SetScreenIcon(const TPixmap& icon) {
+namespace {
+
+SDL_Window* ScreenWindow() {
     GraphicsRef screen = CurrentGraphicsContext();
-    auto* window = screen ? static_cast<SDL_Window*>(Driver().WindowOf(screen.get())) : nullptr;
+    return screen ? static_cast<SDL_Window*>(Driver().WindowOf(screen.get())) : nullptr;
+}
+
+}  // namespace
+
+void SetScreenIcon(const TPixmap& icon) {
+    SDL_Window* window = ScreenWindow();
     if (!window) return;
     PixmapRef rgba = icon.ConvertedTo(FMT_RGBA32);
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
@@ -300,6 +355,35 @@ void SetScreenIcon(const TPixmap& icon) {
     if (!surface) return;
     SDL_SetWindowIcon(window, surface);
     SDL_FreeSurface(surface);
+}
+
+PresentRect PresentRectFor(int32_t width, int32_t height, int32_t areaWidth, int32_t areaHeight) {
+    if (width <= 0 || height <= 0 || areaWidth <= 0 || areaHeight <= 0) return {};
+    double scale = std::min(static_cast<double>(areaWidth) / width, static_cast<double>(areaHeight) / height);
+    auto w = static_cast<int32_t>(std::lround(width * scale)), h = static_cast<int32_t>(std::lround(height * scale));
+    return {(areaWidth - w) / 2, (areaHeight - h) / 2, w, h};
+}
+
+void ToggleFullScreen() {
+    if (SDL_Window* window = ScreenWindow())
+        SDL_SetWindowFullscreen(window, IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+bool IsFullScreen() {
+    SDL_Window* window = ScreenWindow();
+    return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+}
+
+bool WindowPointToScreen(int32_t windowX, int32_t windowY, float& x, float& y) {
+    SDL_Window* window = ScreenWindow();
+    if (!window) return false;
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+    PresentRect shown = PresentRectFor(GetScreenWidth(), GetScreenHeight(), windowWidth, windowHeight);
+    if (shown.width <= 0 || shown.height <= 0) return false;
+    x = static_cast<float>(windowX - shown.x) * GetScreenWidth() / shown.width;
+    y = static_cast<float>(windowY - shown.y) * GetScreenHeight() / shown.height;
+    return true;
 }
 
 namespace kelp_render {

@@ -188,6 +188,11 @@ int32_t GetScreenRefreshRate() { return State().hertz; }
 int32_t GetScreenFlags() { return State().flags; }
 int32_t GraphicsSequence() { return State().sequence; }
 
+namespace {
+// Taken as the program starts, before any other part can take every id.
+const int32_t flipHookAtStart = FlipHookId();
+}  // namespace
+
 int32_t FlipHookId() {
     static const int32_t id = AllocateHookId();
     return id;

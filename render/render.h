@@ -88,6 +88,22 @@ GraphicsRef OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t her
 void CloseScreen();
 // The picture the desktop shows for the screen's window.
 void SetScreenIcon(const TPixmap& icon);
+
+// A screen opened in a window keeps its own size, and is shown in the largest
+// centred rectangle of its shape that the window holds, smoothly scaled, with
+// black bars beside it. The window starts at a size that fits the display and
+// can be resized.
+struct PresentRect {
+    int32_t x = 0, y = 0, width = 0, height = 0;  // from the top left
+    bool operator==(const PresentRect&) const = default;
+};
+PresentRect PresentRectFor(int32_t width, int32_t height, int32_t areaWidth, int32_t areaHeight);
+// Between desktop full screen and the window's last size.
+void ToggleFullScreen();
+bool IsFullScreen();
+// A point of the window (in its own coordinates, as pointer events give
+// them) in screen coordinates; false where no window shows the screen.
+bool WindowPointToScreen(int32_t windowX, int32_t windowY, float& x, float& y);
 // 0 at once, 1 on the vertical blank, -1 paced to the screen's hertz.
 void PresentFrame(int32_t sync);
 // Returns once everything drawn so far is on the screen's target, so that a

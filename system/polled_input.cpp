@@ -16,6 +16,8 @@ struct PolledState {
     std::array<int32_t, 4> mouseHits{};
     int32_t mouseX = 0;
     int32_t mouseY = 0;
+    int32_t motionX = 0;
+    int32_t motionY = 0;
     int32_t mouseWheel = 0;
     int32_t suspended = 0;
     int32_t terminateRequested = 0;
@@ -44,6 +46,8 @@ void CountEvent(const TEvent& event) {
     case MouseMove:
         state.mouseX = event.x;
         state.mouseY = event.y;
+        state.motionX += event.dx;
+        state.motionY += event.dy;
         break;
     case MouseWheel: state.mouseWheel += event.data; break;
     case AppSuspend:
@@ -82,6 +86,12 @@ int32_t TakeMouseHits(int32_t button) { return Take(state.mouseHits[button]); }
 int32_t MousePosX() { return Read(state.mouseX); }
 int32_t MousePosY() { return Read(state.mouseY); }
 int32_t MouseWheelPos() { return Read(state.mouseWheel); }
+
+void TakeMouseMotion(int32_t& dx, int32_t& dy) {
+    PumpMessages();
+    dx = std::exchange(state.motionX, 0);
+    dy = std::exchange(state.motionY, 0);
+}
 int32_t IsAppSuspended() { return Read(state.suspended); }
 int32_t TakeTerminateRequest() { return Take(state.terminateRequested); }
 
@@ -103,6 +113,7 @@ void ResetMouseState() {
     state.mouseDown.fill(0);
     state.mouseHits.fill(0);
     state.mouseWheel = 0;
+    state.motionX = state.motionY = 0;
 }
 
 int32_t WaitForAnyKey() {

@@ -124,7 +124,12 @@ void TranslateButton(const SDL_MouseButtonEvent& button) {
 void TranslateMotion(const SDL_MouseMotionEvent& motion) {
     uint32_t inside = InsideClientArea(motion.windowID, motion.x, motion.y) ? motion.windowID : 0;
     TrackPointer(inside, motion.x, motion.y, nullptr);
-    Emit(MouseMove, 0, motion.x, motion.y);
+    auto event = std::make_shared<TEvent>();
+    event->id = MouseMove;
+    event->mods = modifierBits;
+    event->x = motion.x, event->y = motion.y;
+    event->dx = motion.xrel, event->dy = motion.yrel;
+    RunHooks(EmitEventHookId(), std::move(event));
 }
 
 // Whole notches of the platform's 120-per-notch delta, truncated toward zero.
@@ -211,6 +216,12 @@ void SetMousePos(int32_t x, int32_t y) {
 
 void ShowPointer() { SetPointerVisible(true); }
 void HidePointer() { SetPointerVisible(false); }
+
+void CapturePointer(bool captured) {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
+}
+
+bool IsPointerCaptured() { return SDL_GetRelativeMouseMode() == SDL_TRUE; }
 
 namespace {
 std::string& TitleStorage() {

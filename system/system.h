@@ -72,6 +72,7 @@ public:
     int32_t data = 0;
     int32_t mods = 0;
     int32_t x = 0, y = 0;
+    int32_t dx = 0, dy = 0;  // MouseMove: the motion since the last, even while captured
     ObjectRef extra;
 };
 using EventRef = std::shared_ptr<TEvent>;
@@ -103,6 +104,10 @@ int32_t VirtualKeyOfScancode(int scancode);
 void SetMousePos(int32_t x, int32_t y);
 void ShowPointer();
 void HidePointer();
+// A captured pointer is hidden and held in the window; it moves nothing on
+// the screen, and only its motion is reported.
+void CapturePointer(bool captured);
+bool IsPointerCaptured();
 
 const std::string& ApplicationTitle();
 void SetApplicationTitle(std::string title);
@@ -117,6 +122,8 @@ int32_t TakeMouseHits(int32_t button);
 int32_t MousePosX();
 int32_t MousePosY();
 int32_t MouseWheelPos();
+// The pointer's motion summed since the last call, captured or not.
+void TakeMouseMotion(int32_t& dx, int32_t& dy);
 int32_t IsAppSuspended();
 int32_t TakeTerminateRequest();
 

@@ -1,5 +1,7 @@
 #include "world_fixture.h"
 
+#include <SDL.h>
+
 using namespace kelp;
 
 namespace {
@@ -178,19 +180,66 @@ TEST_F(Headless, TheGoalDecidesByDistanceAndDeadline) {
     EXPECT_FLOAT_EQ(GOAL->remaining(), 180 - 180.01f);
 }
 
-TEST_F(Headless, TheMouseTurnsPointerOffsetsIntoVelocity) {
+namespace {
+
+void PushSdl(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+
+void PushMotion(int dx, int dy) {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.x = 400, event.motion.y = 400;  // a captured pointer stays put
+    event.motion.xrel = dx, event.motion.yrel = dy;
+    PushSdl(event);
+}
+
+void PushFocus(bool gained) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
+    PushSdl(event);
+}
+
+void PushLeftButton(bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = SDL_BUTTON_LEFT;
+    PushSdl(event);
+}
+
+}  // namespace
+
+// Real SDL motion events through the real pump: the controller steers by the
+// motion summed over a frame, capped; loses it all while released; and takes
+// it up again from the click that captures the pointer.
+TEST_F(Headless, TheMouseSteersByTheMotionOfEachFrame) {
+    InitSystemLayer();
     EnablePolledInput(nullptr);
-    EmitInputEvent(MouseMove, nullptr, 0, 0, 200, 0, nullptr);
-    EXPECT_NEAR(steeringVelocity(MOUSE->takeOffset(), TIME_STEP).x, 9000, 0.5f);
-    EmitInputEvent(MouseMove, nullptr, 0, 0, 300, 400, nullptr);
+    MOUSE->capture();
+    MOUSE->recentre();
+    PushMotion(120, -30);
+    PushMotion(80, 0);
+    tvector offset = MOUSE->takeOffset();
+    EXPECT_EQ(offset.x, 200.0f);
+    EXPECT_EQ(offset.y, -30.0f);
+    EXPECT_NEAR(steeringVelocity(offset, TIME_STEP).x, 9000, 0.5f);
+    EXPECT_EQ(MOUSE->takeOffset().x, 0.0f);  // a still mouse steers nowhere
+    PushMotion(300, 400);
     EXPECT_NEAR(length(steeringVelocity(MOUSE->takeOffset(), TIME_STEP)), 20000, 0.5f);
-    EmitInputEvent(AppSuspend, nullptr, 0, 0, 0, 0, nullptr);
+
+    PushFocus(false);
+    PushMotion(50, 50);
     EXPECT_EQ(MOUSE->takeOffset().x, 0.0f);
     EXPECT_EQ(MOUSE->released, 1);
-    EmitInputEvent(AppResume, nullptr, 0, 0, 0, 0, nullptr);
-    EmitInputEvent(MouseDown, nullptr, 1, 0, 0, 0, nullptr);
-    EXPECT_EQ(MOUSE->takeOffset().x, 300.0f);  // where the pointer was left
+    PushFocus(true);
+    PushMotion(70, 0);  // moving back over the window before the click
+    EXPECT_EQ(MOUSE->takeOffset().x, 0.0f);
+    PushLeftButton(true);
+    PushLeftButton(false);
+    PushMotion(-5, 2);
+    offset = MOUSE->takeOffset();
     EXPECT_EQ(MOUSE->released, 0);
+    EXPECT_EQ(offset.x, -5.0f);
+    EXPECT_EQ(offset.y, 2.0f);
     DisablePolledInput();
 }
 

@@ -20,7 +20,9 @@ TEST(GraphicsModes, TextFormAndEnumeration) {
     EXPECT_FALSE(GetDisplayMode(CountDisplayModes(), w, h, d, hz));
 }
 
-TEST_F(Screen, OpensATitledWindowOfExactlyTheAskedSize) {
+// The virtual display is 1024 x 1024: an 800 x 800 screen's window fits it
+// as asked, centred, and can be resized.
+TEST_F(Screen, OpensATitledResizableWindowThatFitsTheDisplay) {
     EXPECT_EQ(GetScreenWidth(), 800);
     EXPECT_EQ(GetScreenHeight(), 800);
     EXPECT_EQ(GetScreenDepth(), 0);
@@ -33,10 +35,19 @@ TEST_F(Screen, OpensATitledWindowOfExactlyTheAskedSize) {
     SDL_GetWindowPosition(window, &x, &y);
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 800);
-    EXPECT_EQ(x, 32);
-    EXPECT_EQ(y, 32);
+    EXPECT_EQ(x, 112);
+    EXPECT_EQ(y, 112);
     EXPECT_EQ(SDL_GetWindowTitle(window), ApplicationTitle());
-    EXPECT_FALSE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE);
+    EXPECT_TRUE(SDL_GetWindowFlags(window) & SDL_WINDOW_RESIZABLE);
+}
+
+TEST(PresentRect, TheLargestCentredRectangleOfThePicturesShape) {
+    EXPECT_EQ(PresentRectFor(800, 800, 800, 800), (PresentRect{0, 0, 800, 800}));
+    EXPECT_EQ(PresentRectFor(800, 800, 1000, 700), (PresentRect{150, 0, 700, 700}));
+    EXPECT_EQ(PresentRectFor(800, 800, 700, 1001), (PresentRect{0, 150, 700, 700}));
+    EXPECT_EQ(PresentRectFor(800, 800, 3840, 2160), (PresentRect{840, 0, 2160, 2160}));
+    EXPECT_EQ(PresentRectFor(400, 300, 800, 800), (PresentRect{0, 100, 800, 600}));
+    EXPECT_EQ(PresentRectFor(800, 800, 0, 700), PresentRect{});
 }
 
 TEST_F(Screen, ReopeningClosesTheFirstAndBumpsTheSequenceTwice) {
