@@ -66,22 +66,29 @@ X11Session::~X11Session() {
     if (display) XCloseDisplay(display);
 }
 
+// Top-level windows, and below a window manager's frames the windows they hold.
+unsigned long X11Session::FindBelow(unsigned long parentWindow, const std::string& title, int depth) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, parentWindow, &root, &parent, &children, &count);
+    Window found = 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        if (Title(children[i]) == title)
+            found = children[i];
+        else if (depth > 0)
+            found = FindBelow(children[i], title, depth - 1);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
 unsigned long X11Session::FindWindow(const std::string& title, double seconds) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < deadline) {
-        Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(display, root, &root, &parent, &children, &count);
-        for (unsigned i = 0; i < count; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
-                Title(children[i]) == title) {
-                Window found = children[i];
-                XFree(children);
-                return found;
-            }
-        }
-        if (children) XFree(children);
+        if (unsigned long found = FindBelow(DefaultRootWindow(display), title, 2)) return found;
         SleepSeconds(0.1);
     }
     return 0;
@@ -146,12 +153,29 @@ void X11Session::RequestClose(unsigned long window) {
 }
 
 void X11Session::PressKey(unsigned long window, const std::string& key) {
-    std::string command = "xdotool windowfocus --sync " + std::to_string(window) + " key " + key;
-    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "xdotool failed: %s\n", command.c_str());
+    Xdotool("windowfocus --sync " + std::to_string(window) + " key " + key);
 }
 
 void X11Session::MovePointerBy(unsigned long window, int dx, int dy) {
-    std::string command = "xdotool windowfocus --sync " + std::to_string(window) +
-                          " mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy);
+    Xdotool("windowfocus --sync " + std::to_string(window) + " mousemove_relative -- " + std::to_string(dx) +
+            " " + std::to_string(dy));
+}
+
+void Xdotool(const std::string& arguments) {
+    std::string command = "xdotool " + arguments;
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "xdotool failed: %s\n", command.c_str());
+}
+
+void X11Session::RootSize(int& width, int& height) {
+    width = DisplayWidth(display, DefaultScreen(display));
+    height = DisplayHeight(display, DefaultScreen(display));
+}
+
+unsigned long X11Session::OpenPlainWindow(int x, int y, int width, int height) {
+    Window root = DefaultRootWindow(display);
+    Window window = XCreateSimpleWindow(display, root, x, y, unsigned(width), unsigned(height), 0, 0, 0xFFFFFF);
+    XStoreName(display, window, "another window");
+    XMapRaised(display, window);
+    XFlush(display);
+    return window;
 }

@@ -38,9 +38,16 @@ public:
     // Real key presses and pointer moves through xdotool.
     void PressKey(unsigned long window, const std::string& key);
     void MovePointerBy(unsigned long window, int dx, int dy);
+    void RootSize(int& width, int& height);
+    // A plain window of the tests' own, to take the focus from the game.
+    unsigned long OpenPlainWindow(int x, int y, int width, int height);
 
 private:
+    unsigned long FindBelow(unsigned long parent, const std::string& title, int depth);
+
     struct _XDisplay* display = nullptr;
 };
 
 void SleepSeconds(double seconds);
+// xdotool with these arguments, on the display in DISPLAY.
+void Xdotool(const std::string& arguments);

@@ -1,5 +1,6 @@
 #include "system/system.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,6 +63,22 @@ TEST(Hooks, TheTwoHundredFiftySixthIdIsAnError) {
     } catch (const RuntimeError& error) {
         EXPECT_STREQ(error.what(), "Too many hook ids");
     }
+}
+
+// Start-up takes the input events' hook id, so a program that then takes
+// every id left still gets its input.
+TEST(Hooks, TakingEveryIdAfterStartUpLeavesInputWorking) {
+    InitSystemLayer();
+    EXPECT_THROW(
+        for (;;) AllocateHookId(), RuntimeError);
+    EnablePolledInput(nullptr);
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.scancode = SDL_SCANCODE_A;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    EXPECT_NO_THROW(PumpMessages());
+    EXPECT_EQ(TakeKeyHits('A'), 1);
+    DisablePolledInput();
 }
 
 TEST(Events, IdsHaveTheirTextNames) {

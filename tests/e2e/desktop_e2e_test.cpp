@@ -1,0 +1,160 @@
+// The real game on a desktop with a window manager (openbox, which honours
+// full screen) on an X server of its own: resizing, full screen, and the
+// pointer after a change of focus.
+#include "x11_session.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const Title = "Kelp Garden.";
+constexpr double CardSeconds = 4.2;
+
+pid_t Spawn(const std::vector<std::string>& command) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (const auto& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+void Stop(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+
+// An X server of 1280 x 1024 on a free display, with openbox running in it.
+class Desktop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        server = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-screen", "0",
+                        "1280x1024x24"});
+        close(fds[1]);
+        char number[16] = {};
+        ssize_t got = read(fds[0], number, sizeof number - 1);
+        close(fds[0]);
+        ASSERT_GT(got, 0) << "Xvfb did not start";
+        setenv("DISPLAY", (":" + std::to_string(std::atoi(number))).c_str(), 1);
+        manager = Spawn({"openbox", "--sm-disable"});
+        SleepSeconds(1);
+    }
+    static void TearDownTestSuite() {
+        Stop(manager);
+        Stop(server);
+    }
+    void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
+
+    unsigned long StartInPlay(GameProcess& game) {
+        unsigned long window = x11.FindWindow(Title, 20);
+        EXPECT_NE(window, 0u) << game.ErrorOutput();
+        return window;
+    }
+
+    static inline pid_t server = -1, manager = -1;
+    X11Session x11;
+};
+
+bool Black(uint32_t argb) { return (argb & 0xFFFFFF) == 0; }
+
+// The share of non-black pixels in columns [x0, x1) of the picture.
+double Painted(const TPixmap& shot, int x0, int x1) {
+    int painted = 0;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = x0; x < x1; ++x) painted += !Black(shot.ReadPixelArgb(x, y));
+    return double(painted) / (double(x1 - x0) * shot.height);
+}
+
+TEST_F(Desktop, AResizedWindowShowsThePlayAreaSquareBetweenBlackBars) {
+    GameProcess game;
+    unsigned long window = StartInPlay(game);
+    ASSERT_NE(window, 0u);
+    Xdotool("windowsize --sync " + std::to_string(window) + " 1000 700");
+    SleepSeconds(CardSeconds + 1.5);
+    int width = 0, height = 0;
+    x11.Size(window, width, height);
+    ASSERT_EQ(width, 1000);
+    ASSERT_EQ(height, 700);
+    PixmapRef shot = x11.Screenshot(window);
+    EXPECT_LT(Painted(*shot, 0, 148), 0.001) << "the left bar";
+    EXPECT_LT(Painted(*shot, 852, 1000), 0.001) << "the right bar";
+    EXPECT_GT(Painted(*shot, 152, 848), 0.95) << "the play area, 700 x 700 in the middle";
+}
+
+TEST_F(Desktop, F11FillsTheScreenAndGivesTheWindowBack) {
+    GameProcess game;
+    unsigned long window = StartInPlay(game);
+    ASSERT_NE(window, 0u);
+    SleepSeconds(CardSeconds + 1);
+    int width = 0, height = 0, screenWidth = 0, screenHeight = 0;
+    x11.RootSize(screenWidth, screenHeight);
+    x11.PressKey(window, "F11");
+    SleepSeconds(1.5);
+    x11.Size(window, width, height);
+    EXPECT_EQ(width, screenWidth);
+    EXPECT_EQ(height, screenHeight);
+    PixmapRef shot = x11.Screenshot(window);
+    int bar = (screenWidth - screenHeight) / 2;
+    EXPECT_LT(Painted(*shot, 0, bar - 2), 0.001);
+    EXPECT_GT(Painted(*shot, bar + 2, screenWidth - bar - 2), 0.95);
+    x11.PressKey(window, "F11");
+    SleepSeconds(1.5);
+    x11.Size(window, width, height);
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 800);
+}
+
+// How far the second picture's centre lies from the first's, in pixels: the
+// shift of the one that best matches the other, on a quarter-size grey copy.
+void BestShift(const TPixmap& a, const TPixmap& b, int& shiftX, int& shiftY) {
+    auto grey = [](const TPixmap& map, int x, int y) {
+        uint32_t p = map.ReadPixelArgb(x * 4, y * 4);
+        return int(p >> 16 & 0xFF) + int(p >> 8 & 0xFF) + int(p & 0xFF);
+    };
+    double best = 1e300;
+    for (int dy = -12; dy <= 12; ++dy)
+        for (int dx = -12; dx <= 12; ++dx) {
+            double sum = 0;
+            for (int y = 40; y < 160; ++y)
+                for (int x = 40; x < 160; ++x) sum += std::abs(grey(a, x, y) - grey(b, x + dx, y + dy));
+            if (sum < best) best = sum, shiftX = dx * 4, shiftY = dy * 4;
+        }
+}
+
+// Focus another window, click back into the game and hold the mouse still:
+// nothing steers the swimmer, so the view stands still.
+TEST_F(Desktop, AfterAnotherWindowHadTheFocusAStillMouseSteersNowhere) {
+    GameProcess game;
+    unsigned long window = StartInPlay(game);
+    ASSERT_NE(window, 0u);
+    Xdotool("windowmove --sync " + std::to_string(window) + " 420 180");
+    SleepSeconds(CardSeconds + 1);
+    unsigned long other = x11.OpenPlainWindow(40, 40, 300, 300);
+    ASSERT_NE(other, 0u);
+    SleepSeconds(1);
+    // Back into the game with the button held, which also calms the fish.
+    Xdotool("mousemove --window " + std::to_string(window) + " 400 400 mousedown 1");
+    SleepSeconds(2.5);
+    PixmapRef first = x11.Screenshot(window);
+    SleepSeconds(1);
+    PixmapRef second = x11.Screenshot(window);
+    Xdotool("mouseup 1");
+    int shiftX = 99, shiftY = 99;
+    BestShift(*first, *second, shiftX, shiftY);
+    EXPECT_LE(std::abs(shiftX), 4);
+    EXPECT_LE(std::abs(shiftY), 4);
+}
+
+}  // namespace
