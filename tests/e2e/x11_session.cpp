@@ -166,6 +166,13 @@ void Xdotool(const std::string& arguments) {
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "xdotool failed: %s\n", command.c_str());
 }
 
+void X11Session::PointerPosition(unsigned long window, int& x, int& y) {
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &mask);
+}
+
 void X11Session::RootSize(int& width, int& height) {
     width = DisplayWidth(display, DefaultScreen(display));
     height = DisplayHeight(display, DefaultScreen(display));

@@ -39,6 +39,8 @@ public:
     void PressKey(unsigned long window, const std::string& key);
     void MovePointerBy(unsigned long window, int dx, int dy);
     void RootSize(int& width, int& height);
+    // Where the pointer is, in the window's coordinates.
+    void PointerPosition(unsigned long window, int& x, int& y);
     // A plain window of the tests' own, to take the focus from the game.
     unsigned long OpenPlainWindow(int x, int y, int width, int height);
 
