@@ -53,7 +53,6 @@ void WriteAndExit(const char (&message)[N]) {
 }
 
 void OnFatalSignal(int) { WriteAndExit("Received Signal\n"); }
-void OnMemoryFault(int) { WriteAndExit("Unhandled Memory Exception Error\n"); }
 
 void Route(int signalNumber, void (*handler)(int)) {
     struct sigaction action {};
@@ -69,7 +68,7 @@ void RouteFatalSignals() {
 #if !defined(__SANITIZE_ADDRESS__)
     // Under AddressSanitizer its own report of a bad access is worth more.
     Route(SIGSEGV, OnFatalSignal);
-    Route(SIGBUS, OnMemoryFault);
+    Route(SIGBUS, [](int) { WriteAndExit("Unhandled Memory Exception Error\n"); });
 #endif
 }
 
