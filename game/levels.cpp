@@ -120,6 +120,19 @@ const RedBeam RedBeams[] = {
 
 static_assert(std::size(BlueBeams) + std::size(RedBeams) == BeamCount);
 
+static_assert(BallCount <= MaxMazeBalls && BeamCount <= MaxMazeBeams);
+
+void IndexMaze() {
+    std::vector<tvector> balls;
+    for (const BallRef& ball : BALLS) balls.push_back(ball->position);
+    std::vector<Bounds> beams;
+    for (const BeamRef& beam : BEAMS) {
+        tvector a = beam->ballA->position, b = beam->ballB->position;
+        beams.push_back({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)});
+    }
+    MAZE.build(balls, beams);
+}
+
 void BuildMap() {
     LAST_BALL = BallCount - 1;
     LAST_BEAM = BeamCount - 1;
@@ -140,6 +153,7 @@ void BuildMap() {
         BEAMS[i] = blue[i] ? newBlueBeam(BALLS[blue[i]->a], BALLS[blue[i]->b])
                            : newRedBeam(BALLS[red[i]->a], BALLS[red[i]->b], red[i]->phase,
                                         red[i]->period, red[i]->onTime);
+    IndexMaze();
 }
 
 }  // namespace

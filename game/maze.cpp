@@ -16,7 +16,7 @@ struct BeamFrame {
 };
 
 BeamFrame FrameOf(const tbeam& beam, const tentity& body) {
-    tvector n = normalize(sub(beam.ballB->position, beam.ballA->position));
+    tvector n = beam.axis;
     tvector rel = sub(body.position, beam.ballA->position);
     tvector relB = sub(body.position, beam.ballB->position);
     return {n, cross(rel, n), dot(rel, n) > 0 && dot(relB, negate(n)) > 0};
@@ -235,6 +235,7 @@ void tbluebeam::draw() const {
 
 BeamRef newBlueBeam(BallRef a, BallRef b) {
     auto beam = std::make_shared<tbluebeam>();
+    beam->axis = normalize(sub(b->position, a->position));
     beam->ballA = std::move(a);
     beam->ballB = std::move(b);
     return beam;
@@ -318,6 +319,7 @@ float warningLoudness(tvector at) { return loudnessAt(OnScreenDistance(at)); }
 
 BeamRef newRedBeam(BallRef a, BallRef b, float phase, float period, float onTime) {
     auto beam = std::make_shared<tredbeam>();
+    beam->axis = normalize(sub(b->position, a->position));
     beam->ballA = std::move(a);
     beam->ballB = std::move(b);
     beam->phase = phase;

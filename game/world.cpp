@@ -19,6 +19,7 @@ std::vector<BallRef> BALLS;
 int LAST_BALL = 0;
 std::vector<BeamRef> BEAMS;
 int LAST_BEAM = 0;
+MazeGrid MAZE;
 bool DARKNESS = false;
 
 TickTimerRef FRAME_TIMER;
@@ -37,12 +38,45 @@ SoundRef beam_bound, beam_touch, tick, warning_drum, redbeam;
 
 namespace {
 
+// How far the maze reaches: a ball wakes within 100 of a body and pushes
+// within its radius + 10; a beam notices a body within its radius + 25 of its
+// line or ends. One more for rounding.
+constexpr float BallReach = 101, BeamReach = 26;
+
+// The balls and beams within reach of the fish and of the player. The others
+// would do nothing this sub-step, so leaving them out changes no result, and
+// those left in keep their order.
+struct Contacts {
+    BallSet fishBalls, playerBalls;
+    BeamSet fishBeams, playerBeams;
+};
+
+Contacts FindContacts(const tfish& fish, const tentity& body, float bodyRadius) {
+    Contacts c;
+    Bounds fishBounds{INFINITY, INFINITY, -INFINITY, -INFINITY};
+    float largest = 0;
+    for (int j = 0; j < fish.segmentCount; ++j) {
+        tvector p = fish.segments[j]->position;
+        fishBounds = {std::min(fishBounds.left, p.x), std::min(fishBounds.top, p.y),
+                      std::max(fishBounds.right, p.x), std::max(fishBounds.bottom, p.y)};
+        largest = std::max(largest, fish.radii[j]);
+    }
+    MAZE.query(fishBounds, std::max(BallReach, largest + 11), &c.fishBalls, nullptr);
+    MAZE.query(fishBounds, largest + BeamReach, nullptr, &c.fishBeams);
+    Bounds bodyBounds{body.position.x, body.position.y, body.position.x, body.position.y};
+    MAZE.query(bodyBounds, std::max(BallReach, bodyRadius + 11), &c.playerBalls, nullptr);
+    MAZE.query(bodyBounds, bodyRadius + BeamReach, nullptr, &c.playerBeams);
+    return c;
+}
+
 void SubStep(float sub) {
     tfish& fish = *FISH;
     tplayer& player = *PLAYER;
     tentity& body = *player.main;
-    for (int i = 0; i <= LAST_BALL; ++i)
+    const Contacts c = FindContacts(fish, body, 15);
+    c.fishBalls.forEach([&](int i) {
         for (int j = 0; j < fish.segmentCount; ++j) BALLS[i]->collide(*fish.segments[j], fish.radii[j]);
+    });
     fish.target = player.main;
     fish.think(sub);
     if (fish.touch(body, 15)) {
@@ -50,14 +84,15 @@ void SubStep(float sub) {
         fish.touchedInAnger();
     }
     player.caught = 0;
-    for (int i = 0; i <= LAST_BEAM; ++i) {
+    c.playerBeams.forEach([&](int i) {
         int result = BEAMS[i]->collide(body, 15);
         if (result == BEAM_CAUGHT) player.caught = 1;
         if (result == BEAM_DEEP) player.hurt = 1;
-    }
-    for (int i = 0; i <= LAST_BEAM; ++i) BEAMS[i]->collideFish(fish);
-    for (int i = 0; i <= LAST_BALL; ++i)
+    });
+    c.fishBeams.forEach([&](int i) { BEAMS[i]->collideFish(fish); });
+    c.playerBalls.forEach([&](int i) {
         if (BALLS[i]->collide(body, 15)) player.hurt = 1;
+    });
     player.update(sub);
     fish.update(sub);
     GOAL->update(sub);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "audio/audio.h"
+#include "game/mazegrid.h"
 #include "game/physics.h"
 #include "render/render.h"
 
@@ -181,6 +182,7 @@ public:
     virtual void collideFish(tfish& fish);
 
     BallRef ballA, ballB;
+    tvector axis;  // the unit vector from ball A to ball B, which never move
 };
 using BeamRef = std::shared_ptr<tbeam>;
 
@@ -381,6 +383,8 @@ extern std::vector<BallRef> BALLS;
 extern int LAST_BALL;
 extern std::vector<BeamRef> BEAMS;
 extern int LAST_BEAM;
+// The balls and beams sorted by where they are, for the step's contacts.
+extern MazeGrid MAZE;
 extern bool DARKNESS;
 
 extern TickTimerRef FRAME_TIMER;
