@@ -3,7 +3,7 @@
 // whole world after every frame. The checksums were recorded once; any change
 // to the physics, the levels or the world's state shows here, naming the first
 // frame that differs. KELP_RECORD_GOLDEN=1 writes the files anew.
-#include "game/game.h"
+#include "world_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -62,14 +62,9 @@ void WriteGolden(int level, const std::vector<uint64_t>& sums) {
 class Golden : public ::testing::TestWithParam<std::tuple<int, bool>> {
 protected:
     void SetUp() override {
-        InitSystemLayer();
         // The world does not depend on the screen's size: a small one draws fast.
-        screen = OpenScreen(96, 96, 0, 0, 0);
+        screen = OpenGameScreen(96);
         ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
-        SetAutoCentreHandle(true);
-        SetDefaultImageFlags(IMAGE_EDITABLE);
-        loadPictures();
-        setScreenCentre({48, 48});
     }
     void TearDown() override { CloseScreen(); }
 

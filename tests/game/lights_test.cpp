@@ -1,6 +1,6 @@
 // The cheap soft light against the full-cost light it stands for: whole
 // frames of play drawn both ways from the same start, read back and compared.
-#include "game/game.h"
+#include "world_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -47,13 +47,8 @@ double MeanLevel(const TPixmap& picture) {
 class Lights : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitSystemLayer();
-        screen = OpenScreen(800, 800, 0, 0, 0);
+        screen = OpenGameScreen(800);
         ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
-        SetAutoCentreHandle(true);
-        SetDefaultImageFlags(IMAGE_EDITABLE);
-        loadPictures();
-        setScreenCentre({400, 400});
     }
     void TearDown() override {
         setFullCostLights(false);
