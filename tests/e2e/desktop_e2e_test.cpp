@@ -81,10 +81,11 @@ TEST_F(Desktop, AResizedWindowShowsThePlayAreaSquareBetweenBlackBars) {
     GameProcess game;
     unsigned long window = StartInPlay(game);
     ASSERT_NE(window, 0u);
-    Xdotool("windowsize --sync " + std::to_string(window) + " 1000 700");
+    Xdotool("windowsize " + std::to_string(window) + " 1000 700");
     SleepSeconds(CardSeconds + 1.5);
     int width = 0, height = 0;
-    x11.Size(window, width, height);
+    for (int tries = 0; tries < 50 && (width != 1000 || height != 700); ++tries, SleepSeconds(0.1))
+        x11.Size(window, width, height);
     ASSERT_EQ(width, 1000);
     ASSERT_EQ(height, 700);
     PixmapRef shot = x11.Screenshot(window);
@@ -124,7 +125,7 @@ TEST_F(Desktop, AfterAnotherWindowHadTheFocusThePointerStaysWhereTheMouseLeftIt)
     GameProcess game;
     unsigned long window = StartInPlay(game);
     ASSERT_NE(window, 0u);
-    Xdotool("windowmove --sync " + std::to_string(window) + " 420 180");
+    Xdotool("windowmove " + std::to_string(window) + " 420 180");
     SleepSeconds(CardSeconds + 1);
     unsigned long other = x11.OpenPlainWindow(40, 40, 300, 300);
     ASSERT_NE(other, 0u);

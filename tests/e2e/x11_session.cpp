@@ -161,8 +161,9 @@ void X11Session::MovePointerBy(unsigned long window, int dx, int dy) {
             " " + std::to_string(dy));
 }
 
+// Never for ever: a --sync that the window manager does not answer gives up.
 void Xdotool(const std::string& arguments) {
-    std::string command = "xdotool " + arguments;
+    std::string command = "timeout 10 xdotool " + arguments;
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "xdotool failed: %s\n", command.c_str());
 }
 

@@ -82,7 +82,7 @@ TEST_F(Screen, SoftwarePacingSpacesFramesAndRebasesAfterAStall) {
     SleepMillis(1200);  // a stall longer than a second
     int32_t before = MillisNow();
     PresentFrame(-1);
-    EXPECT_LT(MillisNow() - before, 12);
+    EXPECT_LT(MillisNow() - before, 16);  // presented at once, not a 60 Hz frame later
 }
 
 TEST_F(Screen, FlipHooksRunOnEveryPresent) {
