@@ -89,9 +89,14 @@ void Flicker(tvector position) {
     drawImageAt(light, add(position, randomJitter(2)), 0, 0);
 }
 
+// The glow beneath a lit ball is soft light like a bolt's, so it is gathered
+// with theirs; only the ball's face is drawn here.
 void LitBall(tvector glowAt, tvector ballAt, int frame) {
     SetBlendMode(BLEND_ADD);
-    Flicker(glowAt);
+    float alpha = RandomUnitFloat() * 0.3f;
+    float scale = 1;
+    GetDrawScale(scale, scale);
+    addGlow(add(glowAt, randomJitter(2)), scale, alpha);
     SetBlendMode(BLEND_ALPHA);
     SetDrawAlpha(0.9f);
     setUniformScale(0.42857143f);

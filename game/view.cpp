@@ -131,7 +131,9 @@ void DrawGlow(const Glow& glow) {
     drawImageAt(light, glow.at, 0, 0);
 }
 
-void AddGlow(tvector at, float scale, float alpha) {
+}  // namespace
+
+void addGlow(tvector at, float scale, float alpha) {
     Glow glow{at, scale, alpha, 0, 0, 0};
     GetDrawColor(glow.red, glow.green, glow.blue);
     if (!lightsAtFullCost && glowCount < int(glows.size()))
@@ -139,6 +141,8 @@ void AddGlow(tvector at, float scale, float alpha) {
     else
         DrawGlow(glow);
 }
+
+namespace {
 
 void drawBolt(tvector p, tvector q, bool red) {
     tvector d = sub(q, p);
@@ -157,7 +161,7 @@ void drawBolt(tvector p, tvector q, bool red) {
     float alpha = RandomUnitFloat() * (red ? 0.1f : 0.05f);
     for (int i = 0; i < 2; ++i) {
         float t = RandomUnitFloat();
-        AddGlow(add(scale(p, t), scale(q, 1 - t)), r, alpha);
+        addGlow(add(scale(p, t), scale(q, 1 - t)), r, alpha);
     }
     SetDrawScale(1, 1);
     SetDrawAlpha(1);

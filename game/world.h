@@ -46,8 +46,10 @@ void drawRedBolt(tvector p, tvector q);
 constexpr int LightLayerDivisor = 4;
 void setFullCostLights(bool on);
 bool fullCostLights();
-// Cheaply, bolts gather their glows as the world is drawn, and the next
-// frame's backdrop draws them. drawWorld forgets what the last one gathered.
+// Soft glows at a point, in the draw colour, additive: cheaply, bolts and
+// balls gather them as the world is drawn, and the next frame's backdrop draws
+// them. drawWorld forgets what the last one gathered.
+void addGlow(tvector at, float scale, float alpha);
 void forgetGlows();
 void drawGlows();
 // Loudness 0..1 of a world point by its distance on screen; 0 out of hearing.
