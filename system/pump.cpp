@@ -221,7 +221,6 @@ void CapturePointer(bool captured) {
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE);
 }
 
-bool IsPointerCaptured() { return SDL_GetRelativeMouseMode() == SDL_TRUE; }
 
 namespace {
 std::string& TitleStorage() {

@@ -107,7 +107,6 @@ void HidePointer();
 // A captured pointer is hidden and held in the window; it moves nothing on
 // the screen, and only its motion is reported.
 void CapturePointer(bool captured);
-bool IsPointerCaptured();
 
 const std::string& ApplicationTitle();
 void SetApplicationTitle(std::string title);
