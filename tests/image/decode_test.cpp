@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -38,7 +40,9 @@ Bytes PngClaiming(uint32_t width, uint32_t height) {
 
 class TemporaryFile {
 public:
-    TemporaryFile() : path(std::filesystem::temp_directory_path() / "kelp_decode_test.png") {}
+    // One per process: ctest runs the cases side by side.
+    TemporaryFile()
+        : path(std::filesystem::temp_directory_path() / ("kelp_decode_test_" + std::to_string(getpid()) + ".png")) {}
     ~TemporaryFile() { std::filesystem::remove(path); }
     std::string Name() const { return path.string(); }
 
