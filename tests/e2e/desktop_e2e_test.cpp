@@ -57,7 +57,7 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
 
-    unsigned long StartInPlay(GameProcess& game) {
+    unsigned long FindGameWindow(GameProcess& game) {
         unsigned long window = x11.FindWindow(Title, 20);
         EXPECT_NE(window, 0u) << game.ErrorOutput();
         return window;
@@ -79,7 +79,7 @@ double Painted(const TPixmap& shot, int x0, int x1) {
 
 TEST_F(Desktop, AResizedWindowShowsThePlayAreaSquareBetweenBlackBars) {
     GameProcess game;
-    unsigned long window = StartInPlay(game);
+    unsigned long window = FindGameWindow(game);
     ASSERT_NE(window, 0u);
     Xdotool("windowsize " + std::to_string(window) + " 1000 700");
     SleepSeconds(CardSeconds + 1.5);
@@ -96,7 +96,7 @@ TEST_F(Desktop, AResizedWindowShowsThePlayAreaSquareBetweenBlackBars) {
 
 TEST_F(Desktop, F11FillsTheScreenAndGivesTheWindowBack) {
     GameProcess game;
-    unsigned long window = StartInPlay(game);
+    unsigned long window = FindGameWindow(game);
     ASSERT_NE(window, 0u);
     SleepSeconds(CardSeconds + 1);
     int width = 0, height = 0, screenWidth = 0, screenHeight = 0;
@@ -123,7 +123,7 @@ TEST_F(Desktop, F11FillsTheScreenAndGivesTheWindowBack) {
 // corner; with only the pointer's motion read, a still mouse steers nowhere.
 TEST_F(Desktop, AfterAnotherWindowHadTheFocusThePointerStaysWhereTheMouseLeftIt) {
     GameProcess game;
-    unsigned long window = StartInPlay(game);
+    unsigned long window = FindGameWindow(game);
     ASSERT_NE(window, 0u);
     Xdotool("windowmove " + std::to_string(window) + " 420 180");
     SleepSeconds(CardSeconds + 1);

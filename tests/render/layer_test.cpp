@@ -14,12 +14,16 @@ ImageRef WhiteDot() {
     return TImage::LoadFrom(pixel, 0, 0, 0, 0);
 }
 
+void FillScreen(int red, int green, int blue) {
+    SetBlendMode(BLEND_SOLID);
+    SetDrawColor(red, green, blue);
+    FillRectangle(0, 0, 800, 800);
+}
+
 }  // namespace
 
 TEST_F(Screen, ALayerVeilsTheScreenByItsCoverageAndAddsItsLight) {
-    SetBlendMode(BLEND_SOLID);
-    SetDrawColor(200, 100, 0);
-    FillRectangle(0, 0, 800, 800);
+    FillScreen(200, 100, 0);
     LayerRef layer = CreateLayer(200, 200);
     BeginLayer(layer, 20, 50, 50, 0.5f);
     SetBlendMode(BLEND_ADD);
@@ -41,9 +45,7 @@ TEST_F(Screen, ALayerVeilsTheScreenByItsCoverageAndAddsItsLight) {
 }
 
 TEST_F(Screen, LightAloneLeavesTheScreenUnveiledAndDrawingOnResumesOnTheScreen) {
-    SetBlendMode(BLEND_SOLID);
-    SetDrawColor(40, 40, 40);
-    FillRectangle(0, 0, 800, 800);
+    FillScreen(40, 40, 40);
     LayerRef layer = CreateLayer(100, 100);
     BeginLayer(layer, 255, 255, 255, 0);
     SetBlendMode(BLEND_ALPHA);  // even alpha drawing leaves the coverage alone
@@ -68,9 +70,7 @@ TEST_F(Screen, ALayerOutlivesTheScreenThatMadeIt) {
     CloseScreen();
     screen = OpenScreen(800, 800, 0, 60, 0);
     ASSERT_NE(screen, nullptr);
-    SetBlendMode(BLEND_SOLID);
-    SetDrawColor(90, 90, 90);
-    FillRectangle(0, 0, 800, 800);
+    FillScreen(90, 90, 90);
     DrawLayer(layer);  // not begun on this screen yet: nothing to draw
     EXPECT_EQ(Pixel(400, 400), 0xFF5A5A5Au);
     BeginLayer(layer, 0, 0, 0, 1);
