@@ -137,6 +137,11 @@ void AudioSetVolume(int32_t handle, float volume);
 void AudioSetPan(int32_t handle, float pan);
 void AudioSetDepth(int32_t handle, float depth);
 void AudioSetRate(int32_t handle, float rate);
+// The loudness of the whole mix, 0 to 1, applied after mixing: at 1 the
+// output is exactly the mix.
+void AudioSetMasterVolume(float volume);
+// Held, nothing sounds and every voice waits where it is.
+void AudioHoldVoices(bool held);
 
 // Opens the engine over a mixer that the caller drives with mix16 instead of
 // a device: for tests and benchmarks of the whole path without sound output.

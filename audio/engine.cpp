@@ -3,6 +3,7 @@
 #include "audio/audio.h"
 #include "audio/device.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -225,4 +226,12 @@ void AudioSetDepth(int32_t handle, float depth) {
 
 void AudioSetRate(int32_t handle, float rate) {
     if (sound* voice = LookupVoice(handle)) voice->setrate(TruncToInt(rate * 65536.0));
+}
+
+void AudioSetMasterVolume(float volume) {
+    if (Open()) State().voices->setmastergain(TruncToInt(std::clamp(volume, 0.0f, 1.0f) * 4096 + 0.5f));
+}
+
+void AudioHoldVoices(bool held) {
+    if (Open()) State().voices->hold(held);
 }

@@ -125,9 +125,16 @@ mixer::~mixer() {
 
 void mixer::mix16(int16_t* destination, int32_t count) {
     if (count == 0) count = fragment;
+    if (holding.load(Relaxed)) {
+        std::fill_n(destination, count, int16_t(0));
+        return;
+    }
     process(count);
+    // (a * gain) >> 16 is a >> 4 exactly at gain 4096.
+    int64_t gain = masterGain.load(Relaxed);
     for (int32_t i = 0; i < count; ++i) {
-        destination[i] = static_cast<int16_t>(std::clamp(accumulator[i] >> 4, -32768, 32767));
+        int64_t scaled = (int64_t(accumulator[i]) * gain) >> 16;
+        destination[i] = static_cast<int16_t>(std::clamp<int64_t>(scaled, -32768, 32767));
         accumulator[i] = 0;
     }
 }

@@ -121,6 +121,12 @@ public:
     // Takes back a record that getvoice gave out but the mixer never saw.
     void reclaimidle(sound* voice) { spare.push_back(voice); }
 
+    // Everything mixed, scaled by gain / 4096 after mixing; 4096 leaves the
+    // mix exactly as it is.
+    void setmastergain(int32_t gain) { masterGain.store(gain, std::memory_order_relaxed); }
+    // Held, the mixer sounds nothing and every voice stays where it is.
+    void hold(bool held) { holding.store(held, std::memory_order_relaxed); }
+
     // The millisecond clock that places new voices in a pass.
     void setclock(int32_t (*now)()) { clock = now; }
     // Called on the main thread for a retired record about to be reused,
@@ -141,6 +147,8 @@ private:
     std::vector<sound*> spare;                    // main thread
     std::vector<std::unique_ptr<sound>> records;  // main thread; every record ever made
     int32_t (*clock)();
+    std::atomic<int32_t> masterGain{4096};
+    std::atomic<bool> holding{false};
 };
 
 // Drops one reference; the sample is freed at none.

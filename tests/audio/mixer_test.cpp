@@ -1,5 +1,6 @@
 #include "mixer_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 
 TEST_F(MixerTest, AFullVolumeVoiceReproducesItsSamplesInBothChannels) {
@@ -151,4 +152,33 @@ TEST_F(MixerTest, InterpolatingBetweenFullScaleNeighboursNeverWraps) {
                 voice->status = VOICE_STOPPED;
                 Pass();
             }
+}
+
+TEST_F(MixerTest, TheMasterVolumeScalesTheMixAfterMixingAndAtFullLeavesItExact) {
+    auto values = Ramp(2000, -30000, 31);
+    voices->addvoice(Mono16(values), nullptr, VOICE_ONCE);
+    voices->addvoice(Mono16(values), nullptr, VOICE_ONCE);
+    AudioSetMasterVolume(1);
+    auto full = Pass();
+    for (int f = 0; f < 512; ++f) ASSERT_EQ(full[2 * f], std::clamp(2 * values[f], -32768, 32767)) << f;
+    AudioSetMasterVolume(0.25f);
+    auto quarter = Pass();
+    for (int f = 0; f < 512; ++f) {
+        int mixed = 2 * values[512 + f];  // saturates only after the gain
+        ASSERT_NEAR(quarter[2 * f], mixed / 4.0, 1) << f;
+    }
+    AudioSetMasterVolume(0);
+    for (int16_t v : Pass()) ASSERT_EQ(v, 0);
+}
+
+TEST_F(MixerTest, AHeldMixerIsSilentAndItsVoicesWaitWhereTheyAre) {
+    auto values = Ramp(1500, 1, 1);
+    voices->addvoice(Mono16(values), nullptr, VOICE_ONCE);
+    Pass();
+    AudioHoldVoices(true);
+    for (int16_t v : Pass()) ASSERT_EQ(v, 0);
+    AudioHoldVoices(false);
+    auto out = Pass();
+    EXPECT_EQ(out[0], values[512]);
+    EXPECT_EQ(out[2 * 100], values[612]);
 }
