@@ -13,8 +13,6 @@ void DrawCard(int n, float alpha) {
     waitFrame();
 }
 
-bool QuitRequested() { return TakeKeyHits(27) != 0 || TakeTerminateRequest() != 0; }
-
 bool LevelOver(const LevelScene& scene) { return scene.countdown < 0 || LEVEL_SKIP; }
 
 }  // namespace
@@ -47,7 +45,7 @@ void fullScreenKeys() {
     if (TakeKeyHits(122) || altEnter) ToggleFullScreen();
 }
 
-void showCard(int n) {
+bool showCard(int n) {
     resetDrawState();
     SetDrawRotation(0);
     SetClearColor(0, 0, 0);
@@ -55,6 +53,7 @@ void showCard(int n) {
     for (int i = 0; i <= 30; ++i) DrawCard(n, 1);
     for (int i = 0; i <= 30; ++i) DrawCard(n, 1 - i / 30.0f);
     SleepMillis(1000);
+    return true;
 }
 
 void updateCamera() {
@@ -107,6 +106,7 @@ void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput) {
     for (int i = 0; i < steps && !LevelOver(scene); ++i) {
         updateCamera();
         stepWorld(TIME_STEP, input);
+        if (LEVEL_WON && !LEVEL_SKIP && scene.finishedAt < 0) scene.finishedAt = LEVEL_CLOCK->elapsed;
         playWorldSounds();
         countDownEnding(scene.countdown);
     }
@@ -157,7 +157,13 @@ void drawLevel(LevelScene& scene) {
     drawFades(scene);
 }
 
-LevelEnd playLevel(const std::function<int()>& nextFrame) {
+LevelAction quitOnEscape(LevelScene&) {
+    bool quit = TakeKeyHits(27) != 0;
+    quit |= TakeTerminateRequest() != 0;
+    return quit ? LevelAction::Quit : LevelAction::Play;
+}
+
+LevelOutcome playLevel(const std::function<int()>& nextFrame, const BetweenFrames& betweenFrames) {
     LevelScene scene = startLevel();
     int steps = 1;
     while (!LevelOver(scene)) {
@@ -165,20 +171,29 @@ LevelEnd playLevel(const std::function<int()>& nextFrame) {
         drawLevel(scene);
         steps = std::clamp(nextFrame(), 1, MaxStepsPerFrame);
         levelKeys();
-        if (QuitRequested()) return LevelEnd::Quit;
+        switch (betweenFrames(scene)) {
+        case LevelAction::Play: break;
+        case LevelAction::Restart: scene = startLevel(), steps = 1; break;
+        case LevelAction::ToTitle: return {LevelEnd::ToTitle};
+        case LevelAction::Quit: return {LevelEnd::Quit};
+        }
     }
-    return LevelEnd::Over;
+    return {LevelEnd::Over, scene.finishedAt};
 }
 
-void runGame(const std::function<void(int)>& card, const std::function<int()>& nextFrame) {
+GameEnd runGame(const GameHooks& hooks) {
     for (;;) {
-        card(CURRENT_LEVEL);
-        if (playLevel(nextFrame) == LevelEnd::Quit) return;
+        if (!hooks.card(CURRENT_LEVEL)) return GameEnd::Quit;
+        LevelOutcome outcome = playLevel(hooks.nextFrame, hooks.betweenFrames);
+        if (outcome.end == LevelEnd::Quit) return GameEnd::Quit;
+        if (outcome.end == LevelEnd::ToTitle) return GameEnd::ToTitle;
+        hooks.levelOver(CURRENT_LEVEL, outcome);
         if (LEVEL_WON) CURRENT_LEVEL += 1;
         LEVEL_SKIP = false;
         if (!LEVEL_WON || CURRENT_LEVEL == 7) {
-            card(LEVEL_WON ? 7 : 8);
-            return;
+            bool won = LEVEL_WON;
+            hooks.card(won ? 7 : 8);
+            return won ? GameEnd::Won : GameEnd::Lost;
         }
     }
 }

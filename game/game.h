@@ -15,7 +15,9 @@ bool startUp();
 void loadPictures();
 void loadSounds();
 
-void showCard(int n);
+// Fades the story card in, holds it and fades it out; false when the player
+// asked to quit meanwhile.
+bool showCard(int n);
 // Waits for the next tick of the frame timer and presents the frame; the
 // number of ticks since the previous frame.
 int waitFrame();
@@ -41,6 +43,7 @@ struct LevelScene {
     EmitterRef background;
     LayerRef lights;
     float countdown = 5;
+    float finishedAt = -1;  // the level clock when the fish came home
 };
 
 LevelScene startLevel();
@@ -53,11 +56,33 @@ void drawBackdrop(LevelScene& scene);
 void drawFades(const LevelScene& scene);
 void drawLevel(LevelScene& scene);
 
-enum class LevelEnd { Over, Quit };
+// What the program above the level decides between frames.
+enum class LevelAction { Play, Restart, ToTitle, Quit };
+using BetweenFrames = std::function<LevelAction(LevelScene&)>;
+// Escape, or a request to end the program, quits.
+LevelAction quitOnEscape(LevelScene&);
+
+enum class LevelEnd { Over, ToTitle, Quit };
+struct LevelOutcome {
+    LevelEnd end = LevelEnd::Over;
+    float finishedAt = -1;  // the level clock when the fish came home; -1 if it did not
+};
 
 // One level, from its build to its end. `nextFrame` stands for waitFrame.
-LevelEnd playLevel(const std::function<int()>& nextFrame);
-// The level loop: cards and levels until the final card or a quit.
-void runGame(const std::function<void(int)>& card, const std::function<int()>& nextFrame);
+LevelOutcome playLevel(const std::function<int()>& nextFrame, const BetweenFrames& betweenFrames = quitOnEscape);
+
+struct GameHooks {
+    std::function<bool(int)> card;  // showCard
+    std::function<int()> nextFrame;
+    BetweenFrames betweenFrames = quitOnEscape;
+    // Each level played out, won (LEVEL_WON) or lost, before the next card.
+    std::function<void(int level, const LevelOutcome&)> levelOver = [](int, const LevelOutcome&) {};
+};
+
+enum class GameEnd { Won, Lost, ToTitle, Quit };
+
+// Cards and levels from CURRENT_LEVEL until the final card, the game-over
+// card, or the player leaves.
+GameEnd runGame(const GameHooks& hooks);
 
 }  // namespace kelp

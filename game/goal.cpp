@@ -2,6 +2,9 @@
 // the clock dial in the screen's corner.
 #include "game/world.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace kelp {
 
 GoalRef newGoal(tvector position, float timeLimit) {
@@ -38,6 +41,50 @@ void tgoal::drawClock() const {
     DrawImageAt(little_cursor, 50, 50, 0);
     SetDrawRotation(remaining() / 600 * 360);
     DrawImageAt(clock_cursor, 50, 50, 0);
+}
+
+namespace {
+
+constexpr float GoalRadius = 200;  // its sign, drawn at twice its size
+constexpr float ArrowInset = 28, ArrowLength = 26, ArrowWidth = 15;
+
+// Where the ray from the screen's centre through `towards` leaves the screen,
+// inset by ArrowInset.
+tvector EdgePoint(tvector centre, tvector towards) {
+    tvector d = sub(towards, centre);
+    float halfWidth = centre.x - ArrowInset, halfHeight = centre.y - ArrowInset;
+    float reach = std::min(std::abs(d.x) > 0 ? halfWidth / std::abs(d.x) : 1e9f,
+                           std::abs(d.y) > 0 ? halfHeight / std::abs(d.y) : 1e9f);
+    return add(centre, scale(d, reach));
+}
+
+void FillArrow(tvector tip, tvector along, float length, float width) {
+    static std::vector<float> corners(6);  // reused: drawing allocates nothing
+    tvector across = makeVector(-along.y, along.x);
+    tvector back = sub(tip, scale(along, length));
+    tvector left = add(back, scale(across, width / 2)), right = sub(back, scale(across, width / 2));
+    corners = {tip.x, tip.y, left.x, left.y, right.x, right.y};
+    FillPolygon(corners);
+}
+
+}  // namespace
+
+void tgoal::drawArrow() const {
+    tvector at = worldToScreen(position);
+    float reach = GoalRadius * viewZoom();
+    float width = float(GetScreenWidth()), height = float(GetScreenHeight());
+    if (at.x > -reach && at.y > -reach && at.x < width + reach && at.y < height + reach) return;
+    tvector centre = makeVector(width / 2, height / 2);
+    tvector along = normalize(sub(at, centre));
+    tvector tip = EdgePoint(centre, at);
+    resetDrawState();
+    SetDrawColor(10, 25, 30);
+    SetDrawAlpha(0.6f);
+    FillArrow(add(tip, scale(along, 3)), along, ArrowLength + 8, ArrowWidth + 8);
+    SetDrawColor(255, 250, 230);
+    SetDrawAlpha(0.9f);
+    FillArrow(tip, along, ArrowLength, ArrowWidth);
+    resetDrawState();
 }
 
 }  // namespace kelp

@@ -5,6 +5,6 @@
 
 int main() {
     if (!kelp::startUp()) return EXIT_FAILURE;
-    kelp::runGame(kelp::showCard, kelp::waitFrame);
+    kelp::runGame({kelp::showCard, kelp::waitFrame});
     EndProgram();
 }

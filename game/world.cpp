@@ -15,6 +15,7 @@ tvector MAP_SCALE{1, 1};
 FishRef FISH;
 PlayerRef PLAYER;
 GoalRef GOAL;
+bool SHOW_GOAL_ARROW = true;
 std::vector<BallRef> BALLS;
 int LAST_BALL = 0;
 std::vector<BeamRef> BEAMS;
@@ -149,6 +150,7 @@ void drawWorld() {
     for (int i = 0; i <= LAST_BALL; ++i) BALLS[i]->draw();
     resetDrawState();
     GOAL->drawClock();
+    if (SHOW_GOAL_ARROW) GOAL->drawArrow();
 }
 
 void playWorldSounds() {

@@ -314,6 +314,8 @@ public:
     void update(float dt) override;
     virtual void drawGoal() const;
     virtual void drawClock() const;
+    // While the goal is off screen: an arrow at the screen's edge towards it.
+    virtual void drawArrow() const;
     virtual float remaining() const;
 
     float deadline = 0;
@@ -388,6 +390,8 @@ extern int LAST_BEAM;
 // The balls and beams sorted by where they are, for the step's contacts.
 extern MazeGrid MAZE;
 extern bool DARKNESS;
+// The way to the goal is shown while it is off screen.
+extern bool SHOW_GOAL_ARROW;
 
 extern TickTimerRef FRAME_TIMER;
 extern ChannelRef BEAM_CHANNEL, REDBEAM_CHANNEL_A, REDBEAM_CHANNEL_B;

@@ -374,6 +374,18 @@ bool IsFullScreen() {
     return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
 }
 
+bool WindowPointToScreen(int32_t windowX, int32_t windowY, float& x, float& y) {
+    SDL_Window* window = ScreenWindow();
+    if (!window) return false;
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+    PresentRect shown = PresentRectFor(GetScreenWidth(), GetScreenHeight(), windowWidth, windowHeight);
+    if (shown.width <= 0 || shown.height <= 0) return false;
+    x = static_cast<float>(windowX - shown.x) * GetScreenWidth() / shown.width;
+    y = static_cast<float>(windowY - shown.y) * GetScreenHeight() / shown.height;
+    return true;
+}
+
 namespace kelp_render {
 bool SharedContextAlive() { return Driver().SharedContextAlive(); }
 

@@ -101,6 +101,9 @@ PresentRect PresentRectFor(int32_t width, int32_t height, int32_t areaWidth, int
 // Between desktop full screen and the window's last size.
 void ToggleFullScreen();
 bool IsFullScreen();
+// A point of the window (in its own coordinates, as pointer events give
+// them) in screen coordinates; false where no window shows the screen.
+bool WindowPointToScreen(int32_t windowX, int32_t windowY, float& x, float& y);
 // 0 at once, 1 on the vertical blank, -1 paced to the screen's hertz.
 void PresentFrame(int32_t sync);
 // Returns once everything drawn so far is on the screen's target, so that a

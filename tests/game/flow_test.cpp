@@ -16,9 +16,10 @@ struct Recorder {
     std::function<void(int)> onFrame = [](int) {};
     std::function<int(int)> ticksOfFrame = [](int) { return 1; };
 
-    void Card(int n) {
+    bool Card(int n) {
         cards.push_back(n);
         SetRandomSeed(4660);
+        return true;
     }
     int Frame() {
         ++frames;
@@ -39,11 +40,24 @@ protected:
     }
     void TearDown() override { DisablePolledInput(); }
 
-    void Run() {
-        runGame([this](int n) { recorder.Card(n); }, [this] { return recorder.Frame(); });
+    struct Outcome {
+        int level;
+        bool won;
+        float finishedAt;
+    };
+
+    GameEnd Run() {
+        GameHooks hooks;
+        hooks.card = [this](int n) { return recorder.Card(n); };
+        hooks.nextFrame = [this] { return recorder.Frame(); };
+        hooks.levelOver = [this](int level, const LevelOutcome& outcome) {
+            outcomes.push_back({level, LEVEL_WON, outcome.finishedAt});
+        };
+        return runGame(hooks);
     }
 
     Recorder recorder;
+    std::vector<Outcome> outcomes;
 };
 
 }  // namespace
@@ -53,19 +67,26 @@ TEST_F(Flow, AWonLevelRunsOnForOneHundredFiftyOneFrames) {
         if (frame == 10) GOAL->position = FISH->head->position;  // arrives in the next frame
         if (recorder.cards.size() > 1) Key(27);
     };
-    Run();
+    EXPECT_EQ(Run(), GameEnd::Quit);
     EXPECT_EQ(recorder.framesSinceDecided, 151);
     EXPECT_EQ((std::vector<int>{1, 2}), recorder.cards);
     EXPECT_EQ(CURRENT_LEVEL, 2);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].level, 1);
+    EXPECT_TRUE(outcomes[0].won);
+    EXPECT_NEAR(outcomes[0].finishedAt, 11 * TIME_STEP, TIME_STEP / 2) << "the clock when the fish came home";
 }
 
 TEST_F(Flow, ALostLevelEndsTheGameWithCardEight) {
     recorder.onFrame = [](int frame) {
         if (frame == 3) LEVEL_CLOCK->elapsed = 181;
     };
-    Run();
+    EXPECT_EQ(Run(), GameEnd::Lost);
     EXPECT_EQ((std::vector<int>{1, 8}), recorder.cards);
     EXPECT_FALSE(LEVEL_WON);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_FALSE(outcomes[0].won);
+    EXPECT_LT(outcomes[0].finishedAt, 0);
     EXPECT_EQ(recorder.frames, 3 + 151);  // decided in frame 4
 }
 
@@ -77,6 +98,9 @@ TEST_F(Flow, DigitsSkipToTheLevelAfterThem) {
     Run();
     EXPECT_EQ((std::vector<int>{1, 4}), recorder.cards);
     EXPECT_EQ(recorder.frames, 3);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].won);
+    EXPECT_LT(outcomes[0].finishedAt, 0) << "a skipped level has no time";
 
     CURRENT_LEVEL = 1;
     recorder = Recorder();
@@ -167,4 +191,29 @@ TEST_F(Flow, CatchingUpStopsAtTheLevelsEnd) {
     stepLevel(scene, 3, {});
     EXPECT_LT(scene.countdown, 0);
     EXPECT_NEAR(LEVEL_CLOCK->elapsed, 2 * TIME_STEP, 1e-6f);
+}
+
+TEST_F(Flow, BetweenFramesTheProgramAboveMayRestartTheLevelOrLeaveIt) {
+    std::vector<float> clockBefore;
+    int calls = 0;
+    GameHooks hooks;
+    hooks.card = [this](int n) { return recorder.Card(n); };
+    hooks.nextFrame = [this] { return recorder.Frame(); };
+    hooks.betweenFrames = [&](LevelScene&) {
+        clockBefore.push_back(LEVEL_CLOCK->elapsed);
+        ++calls;
+        if (calls == 20) return LevelAction::Restart;
+        if (calls == 25) return LevelAction::ToTitle;
+        return LevelAction::Play;
+    };
+    EXPECT_EQ(runGame(hooks), GameEnd::ToTitle);
+    EXPECT_EQ((std::vector<int>{1}), recorder.cards) << "a restart shows no card";
+    EXPECT_NEAR(clockBefore[19], 20 * TIME_STEP, 1e-4f);
+    EXPECT_NEAR(clockBefore[20], TIME_STEP, 1e-6f) << "the restarted level's clock starts again";
+    EXPECT_EQ(calls, 25);
+
+    hooks.card = [](int) { return false; };
+    calls = 0;
+    EXPECT_EQ(runGame(hooks), GameEnd::Quit) << "quitting during a card";
+    EXPECT_EQ(calls, 0);
 }
