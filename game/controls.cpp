@@ -20,7 +20,7 @@ tvector tmouse::takeOffset() {
     int32_t dx = 0, dy = 0;
     TakeMouseMotion(dx, dy);
     if (released) return {};
-    return makeVector(float(dx), float(dy));
+    return makeVector(float(dx) * speed, float(dy) * speed);
 }
 
 void tmouse::recentre() {

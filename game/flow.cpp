@@ -6,12 +6,6 @@ namespace kelp {
 
 namespace {
 
-void DrawCard(int n, float alpha) {
-    ClearScreen();
-    SetDrawAlpha(alpha);
-    DrawImageAt(LEVEL_CARDS[n], float(GetScreenWidth() / 2), float(GetScreenHeight() / 2), 0);
-    waitFrame();
-}
 
 bool LevelOver(const LevelScene& scene) { return scene.countdown < 0 || LEVEL_SKIP; }
 
@@ -41,19 +35,23 @@ int waitFrame() {
 }
 
 void fullScreenKeys() {
-    bool altEnter = TakeKeyHits(13) && (CurrentModifierBits() & ModAlt);
+    // Enter alone is left for the menus.
+    bool altEnter = (CurrentModifierBits() & ModAlt) && TakeKeyHits(13);
     if (TakeKeyHits(122) || altEnter) ToggleFullScreen();
 }
 
-bool showCard(int n) {
+void drawCard(int n, float alpha) {
     resetDrawState();
-    SetDrawRotation(0);
     SetClearColor(0, 0, 0);
-    for (int i = 0; i <= 30; ++i) DrawCard(n, i / 30.0f);
-    for (int i = 0; i <= 30; ++i) DrawCard(n, 1);
-    for (int i = 0; i <= 30; ++i) DrawCard(n, 1 - i / 30.0f);
-    SleepMillis(1000);
-    return true;
+    ClearScreen();
+    SetDrawAlpha(alpha);
+    DrawImageAt(LEVEL_CARDS[n], float(GetScreenWidth() / 2), float(GetScreenHeight() / 2), 0);
+}
+
+float cardAlpha(int frame) {
+    if (frame <= 30) return frame / 30.0f;
+    if (frame <= 61) return 1;
+    return 1 - (frame - 62) / 30.0f;
 }
 
 void updateCamera() {
@@ -154,6 +152,7 @@ void drawLevel(LevelScene& scene) {
     drawBackdrop(scene);
     SetDrawColor(255, 255, 255);
     drawWorld();
+    drawHud();
     drawFades(scene);
 }
 

@@ -15,9 +15,11 @@ bool startUp();
 void loadPictures();
 void loadSounds();
 
-// Fades the story card in, holds it and fades it out; false when the player
-// asked to quit meanwhile.
-bool showCard(int n);
+// A story card is faded in, held and faded out over CardFrames frames, then
+// the screen stays black for a second.
+constexpr int CardFrames = 93;
+void drawCard(int n, float alpha);
+float cardAlpha(int frame);
 // Waits for the next tick of the frame timer and presents the frame; the
 // number of ticks since the previous frame.
 int waitFrame();
@@ -72,7 +74,7 @@ struct LevelOutcome {
 LevelOutcome playLevel(const std::function<int()>& nextFrame, const BetweenFrames& betweenFrames = quitOnEscape);
 
 struct GameHooks {
-    std::function<bool(int)> card;  // showCard
+    std::function<bool(int)> card;  // false when the player leaves meanwhile
     std::function<int()> nextFrame;
     BetweenFrames betweenFrames = quitOnEscape;
     // Each level played out, won (LEVEL_WON) or lost, before the next card.

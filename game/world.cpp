@@ -148,6 +148,9 @@ void drawWorld() {
     PLAYER->drawHead();
     for (int i = 0; i <= LAST_BEAM; ++i) BEAMS[i]->draw();
     for (int i = 0; i <= LAST_BALL; ++i) BALLS[i]->draw();
+}
+
+void drawHud() {
     resetDrawState();
     GOAL->drawClock();
     if (SHOW_GOAL_ARROW) GOAL->drawArrow();
@@ -180,6 +183,12 @@ void playWorldSounds() {
         }
     }
     PlayHums(hum);
+}
+
+void silenceWorld() {
+    HaltChannel(BEAM_CHANNEL);
+    HaltChannel(REDBEAM_CHANNEL_A);
+    HaltChannel(REDBEAM_CHANNEL_B);
 }
 
 }  // namespace kelp

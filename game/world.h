@@ -82,6 +82,7 @@ public:
     virtual void capture();
     virtual void release();
     int released = 0;
+    float speed = 1;  // the player's pointer speed
 };
 
 std::shared_ptr<tclock> newClock();
@@ -418,8 +419,12 @@ void buildLevel(int n);
 void stepWorld(float dt, const StepInput& input);
 // Draws the world as the latest step left it, changing nothing of it.
 void drawWorld();
+// The clock and the way to the goal, over the world.
+void drawHud();
 // Plays what the latest step asked to sound, as loud as the view puts it.
 void playWorldSounds();
+// Stops the hums of a world left behind.
+void silenceWorld();
 // A checksum of the whole world state, bit for bit.
 uint64_t worldChecksum();
 

@@ -27,6 +27,7 @@ const PictureSpec Pictures[] = {
     {"eye_bg.png", 180, 180, 180, 180, 1},     {"clock.png", 100, 100, 100, 100, 1},
     {"clock_cursor.png", 100, 100, 100, 100, 1}, {"little_cursor.png", 100, 100, 100, 100, 1},
     {"goal.png", 200, 200, 200, 200, 1},       {"icon.png", 32, 32, 32, 32, 1},
+    {"labels.png", 420, 1320, 420, 60, 22},    {"title.png", 640, 150, 640, 150, 1},
 };
 
 struct SoundSpec {
@@ -80,7 +81,9 @@ TEST_F(Assets, EveryPictureHasItsSizeAndVisibleDistinctCells) {
         EXPECT_EQ(map->height, spec.height);
         std::vector<std::vector<uint32_t>> cells;
         for (int cell = 0; cell < spec.frames; ++cell) {
-            auto pixels = Cell(*map, cell * spec.cellWidth, 0, spec.cellWidth, spec.cellHeight);
+            int across = spec.width / spec.cellWidth;
+            auto pixels = Cell(*map, cell % across * spec.cellWidth, cell / across * spec.cellHeight,
+                               spec.cellWidth, spec.cellHeight);
             EXPECT_GT(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) { return p >> 24 > 128; }), 20)
                 << "cell " << cell << " is blank";
             for (size_t e = 0; e < cells.size(); ++e)
@@ -155,6 +158,6 @@ TEST(AssetGenerator, RunsTwiceToTheSameBytes) {
         EXPECT_EQ(bytesA, bytesB) << entry.path();
         ++files;
     }
-    EXPECT_EQ(files, 18 + 8 + 9);
+    EXPECT_EQ(files, 20 + 8 + 9);
     fs::remove_all(base);
 }

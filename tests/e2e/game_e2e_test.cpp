@@ -26,6 +26,13 @@ protected:
         return window;
     }
 
+    // Escape pauses; Q in the pause menu quits.
+    void QuitFromPlay(unsigned long window) {
+        x11.PressKey(window, "Escape");
+        SleepSeconds(0.3);
+        x11.PressKey(window, "q");
+    }
+
     X11Session x11;
 };
 
@@ -66,7 +73,7 @@ int Count(const TPixmap& map, int x0, int y0, int x1, int y1, bool (*test)(Rgb))
 
 }  // namespace
 
-TEST_F(Game, ATitledEightHundredSquareWindowThatEscapeEndsWithStatusZero) {
+TEST_F(Game, ATitledEightHundredSquareWindowThatQuitsWithStatusZero) {
     GameProcess game;
     unsigned long window = Start(game);
     ASSERT_NE(window, 0u);
@@ -81,7 +88,7 @@ TEST_F(Game, ATitledEightHundredSquareWindowThatEscapeEndsWithStatusZero) {
     EXPECT_EQ(iconWidth, 32);
     EXPECT_EQ(iconHeight, 32);
     SleepSeconds(CardSeconds + 1);
-    x11.PressKey(window, "Escape");
+    QuitFromPlay(window);
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
 }
 
@@ -93,7 +100,7 @@ TEST_F(Game, ClosingTheWindowEndsWithStatusZero) {
     EXPECT_EQ(game.WaitForExit(CardSeconds + 10), 0) << game.ErrorOutput();
 }
 
-TEST_F(Game, SixDuringLevelOneShowsTheEndAndExits) {
+TEST_F(Game, SixDuringLevelOneShowsTheEndThenTheTitle) {
     GameProcess game;
     unsigned long window = Start(game);
     ASSERT_NE(window, 0u);
@@ -105,6 +112,11 @@ TEST_F(Game, SixDuringLevelOneShowsTheEndAndExits) {
     auto black = [](Rgb c) { return c.r < 10 && c.g < 10 && c.b < 10; };
     EXPECT_GT(Count(*card, 200, 300, 600, 500, white), 500);
     EXPECT_GT(Count(*card, 0, 0, 100, 100, black), 9000);
+    SleepSeconds(4);  // the card, then a second of black
+    PixmapRef title = x11.Screenshot(window);
+    EXPECT_GT(Count(*title, 250, 100, 550, 200, white), 2000) << "the game's name on the title";
+    x11.PressKey(window, "Escape");  // goes to Quit
+    x11.PressKey(window, "Return");
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
 }
 
@@ -116,7 +128,7 @@ TEST_F(Game, PlayShowsTheVeilTheClockTheFishAndTheSwimmer) {
     PixmapRef shot = x11.Screenshot(window);
     const char* keep = std::getenv("KELP_SCREENSHOT");
     if (keep) SavePixelMapPng(*shot, keep, 6);
-    x11.PressKey(window, "Escape");
+    QuitFromPlay(window);
     EXPECT_EQ(game.WaitForExit(10), 0);
     EXPECT_GT(Count(*shot, 0, 0, 800, 800, VeilTinted), 800 * 800 / 2) << "no veil around the world";
     // The background lights may cover every pixel, but where they are faintest
@@ -138,7 +150,7 @@ TEST_F(Game, PlayShowsTheVeilTheClockTheFishAndTheSwimmer) {
 
 TEST_F(Game, PlayIsHeard) {
     std::string capture = (std::filesystem::temp_directory_path() / "kelp_e2e_sound.raw").string();
-    GameProcess game({"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + capture});
+    GameProcess game(LevelOne, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + capture});
     unsigned long window = Start(game);
     ASSERT_NE(window, 0u);
     SleepSeconds(CardSeconds + 0.8);
@@ -147,25 +159,18 @@ TEST_F(Game, PlayIsHeard) {
         SleepSeconds(0.15);
     }
     SleepSeconds(1);
-    x11.PressKey(window, "Escape");
+    QuitFromPlay(window);
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
-    std::ifstream file(capture, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), {});
+    CapturedSound sound = AnalyseCapture(capture);
     std::filesystem::remove(capture);
-    ASSERT_GT(bytes.size(), 44100u * 4) << "less than a second captured";
-    int loud = 0, clipped = 0;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        int16_t v = int16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
-        loud += std::abs(v) > 500;  // -36 dBFS
-        clipped += v == 32767 || v == -32768;
-    }
-    EXPECT_GT(loud, 1000) << "play is too quiet to hear";
-    EXPECT_EQ(clipped, 0) << "the mix reached full scale";
+    ASSERT_GT(sound.samples, 44100u * 2) << "less than a second captured";
+    EXPECT_GT(sound.loud, 1000) << "play is too quiet to hear";
+    EXPECT_EQ(sound.clipped, 0) << "the mix reached full scale";
 }
 
 // As over ssh: no display of any kind, and no video driver asked for.
 TEST(GameWithoutDisplay, SaysSoAndEndsWithAFailure) {
-    GameProcess game({"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"});
+    GameProcess game(LevelOne, {"-DISPLAY", "-WAYLAND_DISPLAY", "-SDL_VIDEODRIVER"});
     std::optional<int> status = game.WaitForExit(20);
     ASSERT_TRUE(status.has_value());
     EXPECT_NE(*status, 0);

@@ -7,8 +7,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -17,23 +19,53 @@ void SleepSeconds(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-GameProcess::GameProcess(const std::vector<std::string>& environment) {
-    char pattern[] = "/tmp/kelp_game_stderr_XXXXXX";
+SavedHome::SavedHome() {
+    char pattern[] = "/tmp/kelp_home_XXXXXX";
+    path = mkdtemp(pattern) ? pattern : "/tmp";
+}
+
+SavedHome::~SavedHome() {
+    std::error_code ignored;
+    if (path != "/tmp") std::filesystem::remove_all(path, ignored);
+}
+
+std::vector<std::string> SavedHome::Environment() const {
+    return {"XDG_CONFIG_HOME=" + path + "/config", "XDG_DATA_HOME=" + path + "/data"};
+}
+
+namespace {
+
+int TemporaryFile(std::string& path) {
+    char pattern[] = "/tmp/kelp_game_output_XXXXXX";
     int fd = mkstemp(pattern);
-    errorPath = pattern;
+    path = pattern;
+    return fd;
+}
+
+}  // namespace
+
+GameProcess::GameProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
+    int errors = TemporaryFile(errorPath), output = TemporaryFile(outputPath);
+    std::vector<std::string> settings = privateHome.Environment();
+    settings.insert(settings.end(), environment.begin(), environment.end());
+    std::vector<char*> argv = {const_cast<char*>(GAME_PATH)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     pid = fork();
     if (pid == 0) {
-        dup2(fd, STDERR_FILENO);
-        for (const auto& setting : environment) {
+        dup2(errors, STDERR_FILENO);
+        dup2(output, STDOUT_FILENO);
+        for (const auto& setting : settings) {
             if (setting[0] == '-')
                 unsetenv(setting.c_str() + 1);
             else
                 putenv(const_cast<char*>(setting.c_str()));
         }
-        execl(GAME_PATH, GAME_PATH, static_cast<char*>(nullptr));
+        execv(GAME_PATH, argv.data());
         _exit(127);
     }
-    close(fd);
+    close(errors);
+    close(output);
 }
 
 GameProcess::~GameProcess() {
@@ -42,6 +74,16 @@ GameProcess::~GameProcess() {
         waitpid(pid, nullptr, 0);
     }
     std::remove(errorPath.c_str());
+    std::remove(outputPath.c_str());
+}
+
+void GameProcess::Signal(int signal) {
+    if (pid > 0 && !status) kill(pid, signal);
+}
+
+std::string GameProcess::Output() const {
+    std::ifstream file(outputPath);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::optional<int> GameProcess::WaitForExit(double seconds) {
@@ -186,4 +228,17 @@ unsigned long X11Session::OpenPlainWindow(int x, int y, int width, int height) {
     XMapRaised(display, window);
     XFlush(display);
     return window;
+}
+
+CapturedSound AnalyseCapture(const std::string& path, size_t fromByte) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), {});
+    CapturedSound sound;
+    for (size_t i = fromByte & ~size_t(1); i + 1 < bytes.size(); i += 2) {
+        int16_t v = int16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
+        ++sound.samples;
+        sound.loud += std::abs(v) > 500;
+        sound.clipped += v == 32767 || v == -32768;
+    }
+    return sound;
 }

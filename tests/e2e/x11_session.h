@@ -7,18 +7,38 @@
 #include <string>
 #include <vector>
 
+// A folder for a game's saved settings and progress, removed afterwards.
+class SavedHome {
+public:
+    SavedHome();
+    ~SavedHome();
+    std::string settingsFile() const { return path + "/config/kelp-garden/settings.txt"; }
+    std::string progressFile() const { return path + "/data/kelp-garden/progress.txt"; }
+    std::vector<std::string> Environment() const;
+
+    std::string path;
+};
+
+// Starts at the first level's card unless told otherwise.
+const std::vector<std::string> LevelOne = {"--level", "1"};
+
 class GameProcess {
 public:
-    // Extra "NAME=value" settings; "-NAME" removes a variable.
-    explicit GameProcess(const std::vector<std::string>& environment = {});
+    // Extra "NAME=value" settings; "-NAME" removes a variable. Without a
+    // home of its own the game keeps its files in a private one.
+    explicit GameProcess(const std::vector<std::string>& arguments = LevelOne,
+                         const std::vector<std::string>& environment = {});
     ~GameProcess();
     // The exit status once the game has ended, or nothing after `seconds`.
     std::optional<int> WaitForExit(double seconds);
+    void Signal(int signal);
     std::string ErrorOutput() const;
+    std::string Output() const;
 
 private:
+    SavedHome privateHome;
     int pid = -1;
-    std::string errorPath;
+    std::string errorPath, outputPath;
     std::optional<int> status;
 };
 
@@ -53,3 +73,11 @@ private:
 void SleepSeconds(double seconds);
 // xdotool with these arguments, on the display in DISPLAY.
 void Xdotool(const std::string& arguments);
+
+// What SDL's disk audio driver captured: 16-bit stereo samples from `fromByte` on.
+struct CapturedSound {
+    size_t samples = 0;
+    int loud = 0;     // beyond -36 dBFS
+    int clipped = 0;  // at full scale
+};
+CapturedSound AnalyseCapture(const std::string& path, size_t fromByte = 0);

@@ -35,6 +35,9 @@ Canvas Goal(const FontFace& chalk);
 // Eight cards: levels 1 to 6, "THE END", "GAME OVER"; 612 x 470 RGB.
 std::vector<PixmapRef> MakeStoryCards(const FontFace& hand);
 Canvas Icon();
+// The menus' words, one cell each, and the game's name for the title screen.
+Canvas MenuLabels(const FontFace& hand);
+Canvas Title(const FontFace& hand);
 
 struct Sound {
     std::string name;

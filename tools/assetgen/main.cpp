@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
     FontFace hand(HandFont);
     bool ok = true;
     std::vector<Picture> pictures = MakePictures(hand);
+    pictures.push_back({"labels.png", MenuLabels(hand)});
+    pictures.push_back({"title.png", Title(hand)});
     for (const auto& picture : pictures)
         ok &= SavePixelMapPng(*picture.canvas.ToPixmap(), (root / "gfx" / picture.name).string(), 9);
     std::vector<PixmapRef> cards = MakeStoryCards(hand);

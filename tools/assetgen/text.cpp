@@ -1,5 +1,6 @@
 // Hand-written text: the goal sign, the story cards and the icon.
 #include "assets.h"
+#include "assets/labels.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -117,6 +118,30 @@ std::vector<PixmapRef> MakeStoryCards(const FontFace& hand) {
         cards.push_back(card.ToPixmap()->ConvertedTo(FMT_RGB24));
     }
     return cards;
+}
+
+Canvas MenuLabels(const FontFace& hand) {
+    using namespace kelp_labels;
+    Canvas strip(CellWidth, CellHeight * int(Texts.size()));
+    for (size_t i = 0; i < Texts.size(); ++i) {
+        int top = int(i) * CellHeight;
+        // A dark edge keeps the words readable over bright lights.
+        for (int dx = -2; dx <= 2; dx += 2)
+            for (int dy = -2; dy <= 2; dy += 2)
+                DrawLineCentred(strip, hand, std::string(Texts[i]), 40, CellWidth / 2 + dx, top + 4 + dy,
+                                Colour(8, 24, 28, 0.8f));
+        DrawLineCentred(strip, hand, std::string(Texts[i]), 40, CellWidth / 2, top + 4, Colour(250, 250, 245));
+    }
+    return strip;
+}
+
+Canvas Title(const FontFace& hand) {
+    Canvas c(640, 150);
+    for (int dx = -3; dx <= 3; dx += 3)
+        for (int dy = -3; dy <= 3; dy += 3)
+            DrawLineCentred(c, hand, "Kelp Garden", 104, 320 + dx, 10 + dy, Colour(8, 24, 28, 0.85f));
+    DrawLineCentred(c, hand, "Kelp Garden", 104, 320, 10, Colour(255, 250, 235));
+    return c;
 }
 
 // A curled fish in magenta and cyan stripes.

@@ -1,0 +1,146 @@
+// Menu navigation and the game's menus.
+#include "app/menu.h"
+
+#include "assets/labels.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kelp_app {
+
+using kelp_labels::Cell;
+
+namespace {
+
+bool Adjustable(Command command) {
+    return command == Command::Volume || command == Command::PointerSpeed || command == Command::Mute ||
+           command == Command::FullScreen || command == Command::GoalArrow;
+}
+
+// The next enabled item from `from` in steps of `step`, wrapping; `from` when none.
+int NextEnabled(const std::vector<MenuItem>& items, int from, int step) {
+    int count = int(items.size());
+    for (int i = 1; i <= count; ++i) {
+        int candidate = ((from + step * i) % count + count) % count;
+        if (items[size_t(candidate)].enabled) return candidate;
+    }
+    return from;
+}
+
+Command BackCommand(const std::vector<MenuItem>& items) {
+    for (const MenuItem& item : items)
+        if (item.command == Command::Back || item.command == Command::Resume) return item.command;
+    return Command::Back;
+}
+
+MenuItem Item(int label, Command command, bool enabled = true) { return {label, command, 0, enabled, ""}; }
+
+std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+}  // namespace
+
+MenuChoice Menu::handle(const MenuInput& input) {
+    if (items.empty()) return {};
+    selected = std::clamp(selected, 0, int(items.size()) - 1);
+    if (!items[size_t(selected)].enabled) selected = NextEnabled(items, selected, 1);
+    if (input.back) return {BackCommand(items), 0, 0};
+    for (const Shortcut& shortcut : shortcuts)
+        if (input.shortcut == shortcut.key) return {shortcut.command, 0, 0};
+    if (input.pointedItem >= 0 && input.pointedItem < int(items.size()) && items[size_t(input.pointedItem)].enabled) {
+        selected = input.pointedItem;
+        if (input.clicked) {
+            const MenuItem& item = items[size_t(selected)];
+            return {item.command, Adjustable(item.command) ? 1 : 0, item.level};
+        }
+    }
+    for (int i = 0; i < std::abs(input.move); ++i) selected = NextEnabled(items, selected, input.move > 0 ? 1 : -1);
+    const MenuItem& item = items[size_t(selected)];
+    if (!item.enabled) return {};
+    if (input.adjust && Adjustable(item.command)) return {item.command, input.adjust > 0 ? 1 : -1, 0};
+    if (input.confirm) return {item.command, Adjustable(item.command) ? 1 : 0, item.level};
+    return {};
+}
+
+Menu titleMenu(const Progress& progress) {
+    Menu menu;
+    bool started = progress.reached > 1 || progress.resume > 1;
+    MenuItem resume = Item(Cell("Continue"), Command::Continue, started);
+    resume.value = started ? "level " + std::to_string(progress.resume) : "";
+    menu.items = {resume, Item(Cell("New game"), Command::NewGame), Item(Cell("Levels"), Command::Levels),
+                  Item(Cell("Settings"), Command::Settings), Item(Cell("Quit"), Command::Quit)};
+    menu.selected = started ? 0 : 1;
+    return menu;
+}
+
+Menu pauseMenu() {
+    Menu menu;
+    menu.items = {Item(Cell("Resume"), Command::Resume), Item(Cell("Restart level"), Command::Restart),
+                  Item(Cell("Settings"), Command::Settings), Item(Cell("Quit to title"), Command::QuitToTitle),
+                  Item(Cell("Quit game"), Command::QuitGame)};
+    menu.shortcuts = {{'P', Command::Resume}, {'R', Command::Restart}, {'Q', Command::QuitGame}};
+    return menu;
+}
+
+Menu levelsMenu(const Progress& progress) {
+    Menu menu;
+    for (int level = 1; level <= Progress::Levels; ++level) {
+        MenuItem item = Item(Cell("Level 1") + level - 1, Command::PlayLevel, level <= progress.reached);
+        item.level = level;
+        item.value = level <= progress.reached ? formatTime(progress.bestMillis[size_t(level - 1)]) : "";
+        menu.items.push_back(item);
+    }
+    menu.items.push_back(Item(Cell("Back"), Command::Back));
+    menu.selected = std::clamp(progress.resume, 1, progress.reached) - 1;
+    return menu;
+}
+
+Menu settingsMenu(const Settings& settings) {
+    Menu menu;
+    menu.items = {Item(Cell("Volume"), Command::Volume), Item(Cell("Mute"), Command::Mute),
+                  Item(Cell("Full screen"), Command::FullScreen), Item(Cell("Pointer speed"), Command::PointerSpeed),
+                  Item(Cell("Way to the goal"), Command::GoalArrow), Item(Cell("Back"), Command::Back)};
+    showSettings(menu, settings);
+    return menu;
+}
+
+void showSettings(Menu& menu, const Settings& s) {
+    for (MenuItem& item : menu.items) {
+        switch (item.command) {
+        case Command::Volume: item.value = std::to_string(s.volume) + " / " + std::to_string(Settings::MaxVolume); break;
+        case Command::Mute: item.value = OnOff(s.muted); break;
+        case Command::FullScreen: item.value = OnOff(s.fullScreen); break;
+        case Command::PointerSpeed: item.value = std::to_string(s.pointerSpeed) + "%"; break;
+        case Command::GoalArrow: item.value = OnOff(s.goalArrow); break;
+        default: break;
+        }
+    }
+}
+
+bool applySetting(Settings& s, const MenuChoice& choice) {
+    Settings before = s;
+    int step = choice.direction < 0 ? -1 : 1;
+    switch (choice.command) {
+    case Command::Volume:
+        s.volume = std::clamp(s.volume + step, 0, Settings::MaxVolume);
+        if (step > 0) s.muted = false;  // turning it up is meant to be heard
+        break;
+    case Command::PointerSpeed:
+        s.pointerSpeed = std::clamp(s.pointerSpeed + step * Settings::PointerSpeedStep, Settings::MinPointerSpeed,
+                                    Settings::MaxPointerSpeed);
+        break;
+    case Command::Mute: s.muted = !s.muted; break;
+    case Command::FullScreen: s.fullScreen = !s.fullScreen; break;
+    case Command::GoalArrow: s.goalArrow = !s.goalArrow; break;
+    default: break;
+    }
+    return !(s == before);
+}
+
+std::string formatTime(int millis) {
+    if (millis <= 0) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%02d.%03d", millis / 60000, millis / 1000 % 60, millis % 1000);
+    return text;
+}
+
+}  // namespace kelp_app

@@ -1,0 +1,72 @@
+// Menus: a column of items that the keyboard and the pointer both work, and
+// the title, pause, settings and levels menus built on it. No drawing here.
+#pragma once
+
+#include "app/saved.h"
+
+#include <string>
+#include <vector>
+
+namespace kelp_app {
+
+enum class Command {
+    None, Continue, NewGame, Levels, Settings, Quit, Resume, Restart, QuitToTitle, QuitGame, Back,
+    PlayLevel, Volume, Mute, FullScreen, PointerSpeed, GoalArrow,
+};
+
+struct MenuItem {
+    int label = 0;          // its cell in the labels picture
+    Command command = Command::None;
+    int level = 0;          // PlayLevel: which
+    bool enabled = true;
+    std::string value;      // shown beside the label, in small print
+};
+
+// One frame's worth of the player's hands on a menu.
+struct MenuInput {
+    int move = 0;            // rows down; negative up
+    int adjust = 0;          // steps right; negative left
+    bool confirm = false;    // Enter or Space
+    bool back = false;       // Escape
+    int pointedItem = -1;    // the item under a pointer that moved, or -1
+    bool clicked = false;    // the button pressed over pointedItem
+    int shortcut = 0;        // a key hit that is one of the menu's shortcuts
+};
+
+// What a frame of input asks: a command of the selected item, with the
+// direction for adjustable ones (0 when confirmed), or Back.
+struct MenuChoice {
+    Command command = Command::None;
+    int direction = 0;
+    int level = 0;
+};
+
+struct Shortcut {
+    int key = 0;  // virtual key code
+    Command command = Command::None;
+};
+
+struct Menu {
+    std::vector<MenuItem> items;
+    std::vector<Shortcut> shortcuts;
+    int selected = 0;
+
+    MenuChoice handle(const MenuInput& input);
+};
+
+// The title menu: Continue only once there is somewhere to continue from.
+Menu titleMenu(const Progress& progress);
+// Escape and P resume, R restarts, Q quits the game.
+Menu pauseMenu();
+Menu levelsMenu(const Progress& progress);
+Menu settingsMenu(const Settings& settings);
+// Refreshes the values shown beside a settings menu's items.
+void showSettings(Menu& menu, const Settings& settings);
+
+// Applies a settings command; true when something changed.
+bool applySetting(Settings& settings, const MenuChoice& choice);
+
+// "1:05.250"; "-" for no time.
+std::string formatTime(int millis);
+
+}  // namespace kelp_app

@@ -1,0 +1,70 @@
+// What the game keeps between runs: the player's settings and progress, as
+// "key = value" lines a person can read, each file replaced atomically.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace kelp_app {
+
+struct Settings {
+    static constexpr int MaxVolume = 10;
+    static constexpr int MinPointerSpeed = 25, MaxPointerSpeed = 400, PointerSpeedStep = 25;
+
+    int volume = MaxVolume;   // 0 to MaxVolume, three decibels a step
+    bool muted = false;
+    bool fullScreen = false;
+    int pointerSpeed = 100;   // percent
+    bool goalArrow = true;
+
+    bool operator==(const Settings&) const = default;
+};
+
+struct Progress {
+    static constexpr int Levels = 6;
+
+    int reached = 1;  // the furthest level the player may start
+    int resume = 1;   // where Continue starts: the level lost or left, or the next
+    std::array<int, Levels> bestMillis{};  // the fastest win of each level; 0 for none
+
+    // A win of `level`, `millis` long (negative: no time, as for a skip).
+    void recordWin(int level, int millis);
+    bool operator==(const Progress&) const = default;
+};
+
+// The gain of the master volume: 1 at full, 0 muted or at 0.
+float masterVolume(const Settings& settings);
+
+std::string formatSettings(const Settings& settings);
+std::string formatProgress(const Progress& progress);
+// False when the text is not a whole, sound file of its kind.
+bool parseSettings(const std::string& text, Settings& settings);
+bool parseProgress(const std::string& text, Progress& progress);
+
+// Where the files live: $XDG_CONFIG_HOME/kelp-garden/settings.txt and
+// $XDG_DATA_HOME/kelp-garden/progress.txt, under ~/.config and
+// ~/.local/share by default; empty when there is no home to keep them in.
+std::filesystem::path settingsPath();
+std::filesystem::path progressPath();
+
+// A file is read whole up to this size; a larger one is damaged.
+constexpr std::uintmax_t MaxSavedFileBytes = 64 * 1024;
+
+// Reads a saved file into `value`. A missing file gives the defaults quietly;
+// a damaged or unreadable one gives them with one warning line, and is moved
+// aside to a free "*.bad" name, never overwritten.
+void loadSettings(const std::filesystem::path& path, Settings& settings, const std::function<void(const std::string&)>& warn);
+void loadProgress(const std::filesystem::path& path, Progress& progress, const std::function<void(const std::string&)>& warn);
+
+// Writes `text` to a temporary file beside `path`, flushed to the disk; its
+// name, or empty with `error` set. commitFile renames it over `path`.
+std::filesystem::path stageFile(const std::filesystem::path& path, const std::string& text, std::string& error);
+bool commitFile(const std::filesystem::path& staged, const std::filesystem::path& path, std::string& error);
+// Both, creating the folder first. False, with `error` set, when it failed;
+// the old file is then whole.
+bool writeFileAtomically(const std::filesystem::path& path, const std::string& text, std::string& error);
+
+}  // namespace kelp_app

@@ -1,0 +1,67 @@
+// The player's program above the game: the title over the living garden and
+// its menus, cards, levels with a pause menu, the keys that work anywhere,
+// and the settings and progress kept between runs.
+#pragma once
+
+#include "app/menu.h"
+#include "app/options.h"
+#include "game/game.h"
+
+#include <functional>
+
+namespace kelp_app {
+
+// SIGTERM and SIGINT ask the program to end in order instead of killing it.
+void catchStopSignals();
+
+class Session {
+public:
+    // `nextFrame` presents a frame and returns the ticks since the last
+    // (waitFrame in the game).
+    Session(const Options& options, std::function<int()> nextFrame);
+
+    // The whole program from the title or --level; the exit status.
+    int run();
+
+    // A level's pause: the frozen picture under the pause menu until the
+    // player resumes, restarts or leaves.
+    kelp::LevelAction pause();
+    // Between a level's frames: pauses, the keys that work anywhere, an end.
+    kelp::LevelAction betweenFrames();
+    // The title: the chosen command, with the level for PlayLevel.
+    MenuChoice title();
+    // M, minus and plus; F11 and Alt+Enter as the window changes.
+    void keysAnywhere();
+
+    // The menu frames' input: the keys and the pointer over `menu`.
+    MenuInput readMenuInput(const Menu& menu);
+    // The item whose row holds the screen point, or -1.
+    static int itemAt(const Menu& menu, float x, float y);
+
+    void applySettings();
+    void save();
+    bool stopping();
+
+    Settings settings;
+    Progress progress;
+
+private:
+    void load();
+    bool card(int n);
+    kelp::GameEnd play(int level);
+    void levelOver(int level, const kelp::LevelOutcome& outcome);
+    kelp::LevelAction pauseAction(Menu& menu, const std::function<void()>& drawFrozen);
+    bool runSettingsMenu(const std::function<void()>& drawBehind);
+    MenuChoice runMenu(Menu& menu, const std::function<void()>& drawBehind, int titleLabel);
+    void drawMenu(const Menu& menu, int titleLabel) const;
+
+    Options options;
+    std::function<int()> nextFrame;
+    bool muteThisRun = false;
+    bool wasFullScreen = false;
+    bool wasSuspended = false;
+    bool stopRequested = false;
+    int lastPointerX = -1, lastPointerY = -1;
+};
+
+}  // namespace kelp_app

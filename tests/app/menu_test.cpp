@@ -1,0 +1,128 @@
+// Menus without a screen: keys, the pointer, shortcuts and the settings.
+#include "app/menu.h"
+
+#include "assets/labels.h"
+
+#include <gtest/gtest.h>
+
+using namespace kelp_app;
+using kelp_labels::Cell;
+
+namespace {
+
+MenuInput Move(int step) { return {step, 0, false, false, -1, false, 0}; }
+MenuInput Adjust(int step) { return {0, step, false, false, -1, false, 0}; }
+MenuInput Confirm() { return {0, 0, true, false, -1, false, 0}; }
+MenuInput Back() { return {0, 0, false, true, -1, false, 0}; }
+MenuInput Point(int item, bool click) { return {0, 0, false, false, item, click, 0}; }
+MenuInput Key(int key) { return {0, 0, false, false, -1, false, key}; }
+
+}  // namespace
+
+TEST(Menus, ArrowsMoveOverEnabledItemsAndWrap) {
+    Menu menu = titleMenu(Progress{});
+    EXPECT_FALSE(menu.items[0].enabled) << "nothing to continue yet";
+    EXPECT_EQ(menu.selected, 1);
+    EXPECT_EQ(menu.handle(Move(-1)).command, Command::None);
+    EXPECT_EQ(menu.selected, 4) << "up from the first enabled item wraps past the disabled one";
+    menu.handle(Move(1));
+    EXPECT_EQ(menu.selected, 1);
+    menu.handle(Move(1));
+    MenuChoice choice = menu.handle(Confirm());
+    EXPECT_EQ(choice.command, Command::Levels);
+    EXPECT_EQ(menu.items[size_t(menu.selected)].label, Cell("Levels"));
+}
+
+TEST(Menus, ThePointerSelectsWhatItIsOverAndAClickChoosesIt) {
+    Menu menu = pauseMenu();
+    EXPECT_EQ(menu.handle(Point(3, false)).command, Command::None);
+    EXPECT_EQ(menu.selected, 3);
+    EXPECT_EQ(menu.handle(Point(1, true)).command, Command::Restart);
+    EXPECT_EQ(menu.handle(Point(-1, true)).command, Command::None) << "a click beside the items";
+    EXPECT_EQ(menu.handle(Point(99, true)).command, Command::None);
+    Menu levels = levelsMenu(Progress{});
+    EXPECT_EQ(levels.handle(Point(4, true)).command, Command::None) << "a level not reached";
+    EXPECT_EQ(levels.selected, 0);
+}
+
+TEST(Menus, EscapeGoesBackAndThePauseMenusKeysWork) {
+    Menu pause = pauseMenu();
+    EXPECT_EQ(pause.handle(Back()).command, Command::Resume);
+    EXPECT_EQ(pause.handle(Key('P')).command, Command::Resume);
+    EXPECT_EQ(pause.handle(Key('R')).command, Command::Restart);
+    EXPECT_EQ(pause.handle(Key('Q')).command, Command::QuitGame);
+    EXPECT_EQ(pause.handle(Key('X')).command, Command::None);
+    Menu settings = settingsMenu(Settings{});
+    EXPECT_EQ(settings.handle(Back()).command, Command::Back);
+    Menu title = titleMenu(Progress{});
+    EXPECT_EQ(title.handle(Key('Q')).command, Command::None) << "shortcuts belong to the pause menu";
+}
+
+TEST(Menus, LevelsShowTheLevelsReachedWithTheirBestTimes) {
+    Progress progress;
+    progress.reached = 3;
+    progress.resume = 2;
+    progress.bestMillis[0] = 75250;
+    Menu menu = levelsMenu(progress);
+    ASSERT_EQ(menu.items.size(), 7u);
+    EXPECT_EQ(menu.items[0].value, "1:15.250");
+    EXPECT_EQ(menu.items[1].value, "-");
+    EXPECT_TRUE(menu.items[2].enabled);
+    EXPECT_FALSE(menu.items[3].enabled);
+    EXPECT_EQ(menu.items[3].value, "");
+    EXPECT_EQ(menu.selected, 1) << "the level to continue";
+    MenuChoice choice = menu.handle(Move(1));
+    choice = menu.handle(Confirm());
+    EXPECT_EQ(choice.command, Command::PlayLevel);
+    EXPECT_EQ(choice.level, 3);
+    menu.handle(Move(1));
+    EXPECT_EQ(menu.handle(Confirm()).command, Command::Back) << "levels not reached are passed over";
+
+    Menu title = titleMenu(progress);
+    EXPECT_TRUE(title.items[0].enabled);
+    EXPECT_EQ(title.items[0].value, "level 2");
+    EXPECT_EQ(title.selected, 0);
+}
+
+TEST(Menus, SettingsChangeInStepsWithinTheirRanges) {
+    Settings settings;
+    Menu menu = settingsMenu(settings);
+    EXPECT_EQ(menu.items[0].value, "10 / 10");
+    MenuChoice choice = menu.handle(Adjust(-1));
+    EXPECT_EQ(choice.command, Command::Volume);
+    EXPECT_TRUE(applySetting(settings, choice));
+    EXPECT_EQ(settings.volume, 9);
+    EXPECT_EQ(menu.handle(Confirm()).direction, 1) << "Enter on the volume turns it up";
+    EXPECT_TRUE(applySetting(settings, menu.handle(Confirm())));
+    EXPECT_EQ(settings.volume, 10);
+    EXPECT_FALSE(applySetting(settings, {Command::Volume, 1, 0})) << "already at full";
+    for (int i = 0; i < 20; ++i) applySetting(settings, {Command::Volume, -1, 0});
+    EXPECT_EQ(settings.volume, 0);
+
+    settings.muted = true;
+    applySetting(settings, {Command::Volume, 1, 0});
+    EXPECT_FALSE(settings.muted) << "turning the volume up unmutes";
+    for (int i = 0; i < 30; ++i) applySetting(settings, {Command::PointerSpeed, 1, 0});
+    EXPECT_EQ(settings.pointerSpeed, Settings::MaxPointerSpeed);
+    for (int i = 0; i < 30; ++i) applySetting(settings, {Command::PointerSpeed, -1, 0});
+    EXPECT_EQ(settings.pointerSpeed, Settings::MinPointerSpeed);
+
+    menu.handle(Move(1));
+    menu.handle(Move(1));
+    menu.handle(Move(1));
+    menu.handle(Move(1));
+    choice = menu.handle(Confirm());
+    EXPECT_EQ(choice.command, Command::GoalArrow);
+    EXPECT_TRUE(applySetting(settings, choice));
+    EXPECT_FALSE(settings.goalArrow);
+    showSettings(menu, settings);
+    EXPECT_EQ(menu.items[4].value, "off");
+    EXPECT_EQ(menu.items[3].value, "25%");
+    EXPECT_EQ(menu.handle(Adjust(1)).command, Command::GoalArrow) << "left and right turn a switch too";
+}
+
+TEST(Menus, TimesReadAsMinutesSecondsAndThousandths) {
+    EXPECT_EQ(formatTime(0), "-");
+    EXPECT_EQ(formatTime(5), "0:00.005");
+    EXPECT_EQ(formatTime(179999), "2:59.999");
+}

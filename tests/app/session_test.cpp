@@ -1,0 +1,197 @@
+// The program's flow on a real screen with frames driven by the test: the
+// title, the pause and its keys, losing, the keys that work anywhere, and
+// what is saved.
+#include "app/session.h"
+
+#include "../game/world_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace kelp;
+using namespace kelp_app;
+namespace fs = std::filesystem;
+
+namespace {
+
+// The tests' own events: the window's real ones (focus moving between the
+// windows of tests run side by side) are not counted.
+const ObjectRef TestInput = std::make_shared<TObject>();
+
+void Send(int32_t id, int code = 0) { EmitInputEvent(id, TestInput, code, 0, 0, 0, nullptr); }
+
+void Key(int code) {
+    Send(KeyDown, code);
+    Send(KeyUp, code);
+}
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home = fs::temp_directory_path() / ("kelp_session_" + std::to_string(::getpid()));
+        fs::remove_all(home);
+        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+        screen = OpenGameScreen(800);
+        ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
+        EnablePolledInput(TestInput);
+        Send(AppResume);  // whatever the window's focus did before
+        SetRandomSeed(4660);
+    }
+    void TearDown() override {
+        DisablePolledInput();
+        CloseScreen();
+        fs::remove_all(home);
+    }
+
+    // Runs the program; `onFrame` sees each frame's number after it is shown.
+    int Run(const Options& options, const std::function<void(int)>& onFrame) {
+        int frames = 0;
+        Session session(options, [&] {
+            onFrame(++frames);
+            if (frames > 5000) Send(AppTerminate);
+            return 1;
+        });
+        int status = session.run();
+        settings = session.settings;
+        progress = session.progress;
+        return status;
+    }
+
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Card frames until the level's first step: the card is passed with
+    // Enter, then a second of black.
+    static constexpr int CardPassed = 31;
+
+    fs::path home;
+    GraphicsRef screen;
+    Settings settings;
+    Progress progress;
+};
+
+Options AtLevel(int level) {
+    Options options;
+    options.level = level;
+    return options;
+}
+
+}  // namespace
+
+TEST_F(Program, EscapePausesTheWorldAndEscapeAgainResumesIt) {
+    std::vector<float> clock;
+    int status = Run(AtLevel(1), [&](int frame) {
+        if (frame == 1) Key(13);
+        clock.push_back(LEVEL_CLOCK->elapsed);
+        if (frame == CardPassed + 10) Key(27);
+        if (frame == CardPassed + 40) Key(27);
+        if (frame == CardPassed + 50) Send(AppTerminate);
+    });
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(clock.size(), size_t(CardPassed + 50));
+    float paused = clock[CardPassed + 10];
+    EXPECT_GT(paused, 5 * TIME_STEP) << "the level was running";
+    for (int frame = CardPassed + 11; frame <= CardPassed + 40; ++frame)
+        EXPECT_EQ(clock[size_t(frame - 1)], paused) << "frame " << frame << " of the pause";
+    EXPECT_NEAR(clock[CardPassed + 49], paused + 10 * TIME_STEP, 1e-4) << "the clock runs again";
+}
+
+TEST_F(Program, ThePauseMenusKeysRestartTheLevelOrQuit) {
+    std::vector<float> clock;
+    Run(AtLevel(2), [&](int frame) {
+        if (frame == 1) Key(13);
+        clock.push_back(LEVEL_CLOCK->elapsed);
+        if (frame == CardPassed + 20) Key('P');
+        if (frame == CardPassed + 22) Key('R');
+        if (frame == CardPassed + 30) Send(AppSuspend);
+        if (frame == CardPassed + 35) Key('Q');
+    });
+    EXPECT_NEAR(clock[CardPassed + 23], 2 * TIME_STEP, 1e-5) << "restarted from the beginning";
+    EXPECT_EQ(clock[CardPassed + 34], clock[CardPassed + 29]) << "losing the focus paused the level";
+    EXPECT_EQ(CURRENT_LEVEL, 2);
+    EXPECT_EQ(progress.resume, 2) << "Continue comes back to the level left";
+    EXPECT_NE(Read(home / "data/kelp-garden/progress.txt").find("resume = 2"), std::string::npos);
+}
+
+TEST_F(Program, ALostLevelShowsGameOverThenTheTitleWithContinueOnIt) {
+    bool titleSeen = false;
+    int status = Run(AtLevel(3), [&](int frame) {
+        if (frame == 1) Key(13);
+        if (frame == CardPassed + 3) LEVEL_CLOCK->elapsed = 1000;
+        if (frame == CardPassed + 160) Key(13);  // passes the game-over card
+        if (frame == CardPassed + 200) {
+            titleSeen = true;
+            Key(13);  // Continue, selected
+        }
+        if (frame == CardPassed + 202) Send(AppTerminate);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(titleSeen);
+    EXPECT_EQ(progress.resume, 3);
+    EXPECT_EQ(progress.reached, 3);
+    EXPECT_EQ(CURRENT_LEVEL, 3) << "Continue started the lost level";
+}
+
+TEST_F(Program, TheTitleStartsANewGameAndQuits) {
+    int level = 0;
+    int status = Run(Options{}, [&](int frame) {
+        if (frame == 3) Key(13);  // New game, selected while nothing is reached
+        if (frame == 5) level = CURRENT_LEVEL;
+        if (frame == 6) Key(27);  // passes the card
+        if (frame == 40) Key(27);  // pauses
+        if (frame == 42) Key(40), Key(40), Key(40);
+        if (frame == 43) Key(13);  // Quit to title
+        if (frame == 50) Key(38);  // up from New game to Quit
+        if (frame == 51) Key(13);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(level, 1);
+    EXPECT_EQ(progress.resume, 1);
+}
+
+TEST_F(Program, MuteAndVolumeKeysWorkAnywhereAndAreRemembered) {
+    Run(Options{}, [&](int frame) {
+        if (frame == 2) Key('M');
+        if (frame == 3) Key(189), Key(189), Key(109);
+        if (frame == 5) Send(AppTerminate);
+    });
+    EXPECT_TRUE(settings.muted);
+    EXPECT_EQ(settings.volume, 7);
+    Options muted;
+    muted.mute = true;
+    Run(muted, [&](int frame) {
+        if (frame == 2) Key(187);
+        if (frame == 3) Send(AppTerminate);
+    });
+    EXPECT_FALSE(settings.muted) << "plus is meant to be heard";
+    EXPECT_EQ(settings.volume, 8);
+    std::string saved = Read(home / "config/kelp-garden/settings.txt");
+    EXPECT_NE(saved.find("muted = no"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("volume = 8"), std::string::npos) << saved;
+}
+
+TEST_F(Program, TheSettingsMenuChangesTheWayToTheGoalAndThePointerSpeed) {
+    Run(Options{}, [&](int frame) {
+        if (frame == 2) Key(40), Key(40);  // from New game to Settings
+        if (frame == 3) Key(13);
+        if (frame == 5) Key(40), Key(40), Key(40);  // Pointer speed
+        if (frame == 6) Key(37);
+        if (frame == 7) Key(40);
+        if (frame == 8) Key(13);  // the way to the goal: off
+        if (frame == 9) Key(27);
+        if (frame == 10) Send(AppTerminate);
+    });
+    EXPECT_EQ(settings.pointerSpeed, 75);
+    EXPECT_FALSE(settings.goalArrow);
+    EXPECT_FALSE(SHOW_GOAL_ARROW);
+    EXPECT_FLOAT_EQ(MOUSE->speed, 0.75f);
+}

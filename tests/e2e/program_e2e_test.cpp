@@ -1,0 +1,166 @@
+// The program as a player meets it: the command line, the pause menu, the
+// sound settings kept between runs, damaged saved files and a polite end.
+#include "x11_session.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+const char* const Title = "Kelp Garden.";
+// Passing the card with Enter leaves a second of black before the level.
+constexpr double CardPassed = 1.6;
+
+class Player : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
+
+    // The level running: the window found and its card passed.
+    unsigned long StartPlaying(GameProcess& game) {
+        unsigned long window = x11.FindWindow(Title, 20);
+        EXPECT_NE(window, 0u) << game.ErrorOutput();
+        if (!window) return 0;
+        SleepSeconds(0.5);
+        x11.PressKey(window, "Return");
+        SleepSeconds(CardPassed);
+        return window;
+    }
+
+    // The share of pixels that differ between two pictures of the same size.
+    static double Changed(const TPixmap& a, const TPixmap& b) {
+        int changed = 0;
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x) changed += a.ReadPixelArgb(x, y) != b.ReadPixelArgb(x, y);
+        return double(changed) / (double(a.width) * a.height);
+    }
+
+    X11Session x11;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+}  // namespace
+
+TEST(CommandLine, HelpAndVersionAnswerAndUnknownOptionsAreRefused) {
+    GameProcess help({"--help"}, {"-DISPLAY"});
+    EXPECT_EQ(help.WaitForExit(10), 0);
+    EXPECT_NE(help.Output().find("--level N"), std::string::npos) << help.Output();
+    EXPECT_NE(help.Output().find("--fullscreen"), std::string::npos);
+
+    GameProcess version({"--version"}, {"-DISPLAY"});
+    EXPECT_EQ(version.WaitForExit(10), 0);
+    EXPECT_EQ(version.Output().rfind("Kelp Garden ", 0), 0u) << version.Output();
+
+    GameProcess unknown({"--fly"}, {"-DISPLAY"});
+    EXPECT_EQ(unknown.WaitForExit(10), 2);
+    EXPECT_NE(unknown.ErrorOutput().find("--fly"), std::string::npos) << unknown.ErrorOutput();
+    EXPECT_EQ(unknown.Output(), "");
+
+    GameProcess badLevel({"--level", "seven"}, {"-DISPLAY"});
+    EXPECT_EQ(badLevel.WaitForExit(10), 2);
+    EXPECT_NE(badLevel.ErrorOutput().find("1 to 6"), std::string::npos) << badLevel.ErrorOutput();
+}
+
+TEST_F(Player, EscapePausesThePlayAreaAndEscapeAgainResumesIt) {
+    GameProcess game;
+    unsigned long window = StartPlaying(game);
+    ASSERT_NE(window, 0u);
+    x11.PressKey(window, "Escape");
+    SleepSeconds(0.5);
+    PixmapRef first = x11.Screenshot(window);
+    SleepSeconds(1);
+    PixmapRef second = x11.Screenshot(window);
+    EXPECT_LT(Changed(*first, *second), 0.001) << "the paused play area stands still";
+    x11.PressKey(window, "Escape");
+    SleepSeconds(0.5);
+    PixmapRef third = x11.Screenshot(window);
+    SleepSeconds(0.5);
+    PixmapRef fourth = x11.Screenshot(window);
+    EXPECT_GT(Changed(*third, *fourth), 0.05) << "the garden moves again";
+    x11.PressKey(window, "p");
+    SleepSeconds(0.3);
+    x11.PressKey(window, "q");
+    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+}
+
+TEST_F(Player, MuteIsRememberedAcrossRunsAndMBringsTheSoundBack) {
+    SavedHome home;
+    std::string capture = home.path + "/sound.raw";
+    std::vector<std::string> environment = home.Environment();
+    {
+        GameProcess game(LevelOne, environment);
+        unsigned long window = StartPlaying(game);
+        ASSERT_NE(window, 0u);
+        x11.PressKey(window, "m");
+        SleepSeconds(0.5);
+        game.Signal(SIGTERM);
+        EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    }
+    EXPECT_NE(ReadFile(home.settingsFile()).find("muted = yes"), std::string::npos);
+
+    environment.push_back("SDL_AUDIODRIVER=disk");
+    environment.push_back("SDL_DISKAUDIOFILE=" + capture);
+    GameProcess game(LevelOne, environment);
+    unsigned long window = StartPlaying(game);
+    ASSERT_NE(window, 0u);
+    for (int i = 0; i < 10; ++i) {
+        x11.MovePointerBy(window, i % 2 ? -60 : 60, 40);
+        SleepSeconds(0.15);
+    }
+    size_t unmutedAt = std::filesystem::file_size(capture);
+    x11.PressKey(window, "m");
+    for (int i = 0; i < 16; ++i) {
+        x11.MovePointerBy(window, i % 2 ? -60 : 60, 40);
+        SleepSeconds(0.15);
+    }
+    game.Signal(SIGTERM);
+    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    CapturedSound whole = AnalyseCapture(capture), unmuted = AnalyseCapture(capture, unmutedAt);
+    ASSERT_GT(whole.samples - unmuted.samples, 44100u * 2) << "a second of muted play captured";
+    EXPECT_EQ(whole.loud - unmuted.loud, 0) << "muted play is silent";
+    EXPECT_GT(unmuted.loud, 1000) << "M brings the sound back";
+    EXPECT_NE(ReadFile(home.settingsFile()).find("muted = no"), std::string::npos);
+}
+
+TEST_F(Player, DamagedSavedFilesDoNotStopTheGame) {
+    SavedHome home;
+    std::string garbage = "\x89PNG\r\n\x1a\n\0\0\0 not settings at all";
+    WriteFile(home.settingsFile(), garbage);
+    WriteFile(home.progressFile(), "reached = 99\n");
+    GameProcess game({}, home.Environment());
+    unsigned long window = x11.FindWindow(Title, 20);
+    ASSERT_NE(window, 0u) << game.ErrorOutput();
+    SleepSeconds(1);
+    game.Signal(SIGTERM);
+    EXPECT_EQ(game.WaitForExit(10), 0);
+    std::string errors = game.ErrorOutput();
+    EXPECT_NE(errors.find("settings.txt is damaged"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("progress.txt is damaged"), std::string::npos) << errors;
+    EXPECT_EQ(ReadFile(home.settingsFile() + ".bad"), garbage) << "the damaged file is kept";
+    EXPECT_EQ(ReadFile(home.progressFile() + ".bad"), "reached = 99\n");
+    EXPECT_NE(ReadFile(home.progressFile()).find("reached = 1"), std::string::npos) << "saved anew";
+}
+
+TEST_F(Player, SigtermSavesAndEndsWithStatusZero) {
+    SavedHome home;
+    GameProcess game({"--level", "2"}, home.Environment());
+    unsigned long window = StartPlaying(game);
+    ASSERT_NE(window, 0u);
+    EXPECT_FALSE(std::filesystem::exists(home.progressFile())) << "nothing to save yet";
+    game.Signal(SIGTERM);
+    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    std::string progress = ReadFile(home.progressFile());
+    EXPECT_NE(progress.find("resume = 2"), std::string::npos) << progress;
+    EXPECT_NE(ReadFile(home.settingsFile()).find("volume = 10"), std::string::npos);
+}
