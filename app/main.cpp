@@ -6,6 +6,23 @@
 
 using namespace kelp_app;
 
+namespace {
+
+// As fast as the machine goes, with no window and no sound.
+int checkReplay(const Replay& replay, const std::string& path) {
+    InitSystemLayer();
+    ReplayResult result = playReplay(replay);
+    if (!result.ok) {
+        std::fprintf(stderr, "kelp-garden: %s: %s\n", path.c_str(), result.error.c_str());
+        return 1;
+    }
+    std::printf("%llu frames, checksum %016llx\n", static_cast<unsigned long long>(result.frames),
+                static_cast<unsigned long long>(result.finalChecksum));
+    return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
@@ -21,9 +38,17 @@ int main(int argc, char** argv) {
         std::fputs(versionText().c_str(), stdout);
         return 0;
     }
+    Replay replay;
+    std::string error;
+    if (!options.replay.empty() && !readReplayFile(options.replay, replay, error)) {
+        std::fprintf(stderr, "kelp-garden: %s\n", error.c_str());
+        return 1;
+    }
+    if (options.headless) return checkReplay(replay, options.replay);
     if (!kelp::startUp()) return EXIT_FAILURE;
     catchStopSignals();
     Session session(options, kelp::waitFrame);
+    if (!options.replay.empty()) return session.showReplay(replay);
     int status = session.run();
     session.save();
     return status;

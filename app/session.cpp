@@ -55,7 +55,14 @@ void Session::load() {
     loadProgress(progressPath(), progress, Warn);
 }
 
+void Session::saveRecording() {
+    std::string error;
+    if (!options.record.empty() && !writeFileAtomically(options.record, encodeReplay(recorder.replay), error))
+        Warn("Kelp Garden: the replay was not saved: " + error);
+}
+
 void Session::save() {
+    saveRecording();
     std::string error;
     std::filesystem::path settingsFile = settingsPath(), progressFile = progressPath();
     if (!settingsFile.empty() && !writeFileAtomically(settingsFile, formatSettings(settings), error))
@@ -124,11 +131,13 @@ LevelAction Session::betweenFrames() {
     bool suspended = IsAppSuspended() != 0;
     bool focusLost = suspended && !wasSuspended;
     wasSuspended = suspended;
+    if (LEVEL_SKIP) recorder.levelKey(CURRENT_LEVEL);
     if (TakeAnyKey({KeyEscape, 'P'}) || focusLost) return pause();
     return LevelAction::Play;
 }
 
 void Session::levelOver(int level, const LevelOutcome& outcome) {
+    recorder.endLevel();
     if (LEVEL_WON)
         progress.recordWin(level, outcome.finishedAt >= 0 ? int(std::lround(outcome.finishedAt * 1000)) : -1);
     else
@@ -146,8 +155,13 @@ GameEnd Session::play(int level) {
     hooks.nextFrame = nextFrame;
     hooks.betweenFrames = [this](LevelScene&) { return betweenFrames(); };
     hooks.levelOver = [this](int played, const LevelOutcome& outcome) { levelOver(played, outcome); };
+    if (!options.record.empty()) {
+        hooks.levelStarting = [this](int started) { recorder.beginLevel(started, uint32_t(GetRandomSeed())); };
+        hooks.stepTaken = [this](const StepInput& input) { recorder.step(input); };
+    }
     MOUSE->capture();
     GameEnd end = runGame(hooks);
+    recorder.endLevel();
     MOUSE->release();
     silenceWorld();
     if (end == GameEnd::ToTitle || end == GameEnd::Quit) progress.resume = std::min(CURRENT_LEVEL, progress.reached);
@@ -169,6 +183,25 @@ int Session::run() {
         }
         if (end == GameEnd::Quit) return 0;
     }
+}
+
+int Session::showReplay(const Replay& replay) {
+    ReplayView view;
+    view.start = [] { return startLevel(); };
+    view.afterStep = [this](LevelScene& scene) {
+        playWorldSounds();
+        drawLevel(scene);
+        nextFrame();
+        keysAnywhere();
+        return !stopping() && !TakeKeyHits(KeyEscape);
+    };
+    ReplayResult result = playReplay(replay, view);
+    silenceWorld();
+    if (!result.ok) {
+        Warn("Kelp Garden: " + options.replay + ": " + result.error);
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace kelp_app

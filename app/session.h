@@ -5,6 +5,7 @@
 
 #include "app/menu.h"
 #include "app/options.h"
+#include "app/replay.h"
 #include "game/game.h"
 
 #include <functional>
@@ -22,6 +23,8 @@ public:
 
     // The whole program from the title or --level; the exit status.
     int run();
+    // Shows a recorded game in the window, checking it as it goes.
+    int showReplay(const Replay& replay);
 
     // A level's pause: the frozen picture under the pause menu until the
     // player resumes, restarts or leaves.
@@ -47,6 +50,7 @@ public:
 
 private:
     void load();
+    void saveRecording();
     bool card(int n);
     kelp::GameEnd play(int level);
     void levelOver(int level, const kelp::LevelOutcome& outcome);
@@ -56,6 +60,7 @@ private:
     void drawMenu(const Menu& menu, int titleLabel) const;
 
     Options options;
+    ReplayRecorder recorder;
     std::function<int()> nextFrame;
     bool muteThisRun = false;
     bool wasFullScreen = false;

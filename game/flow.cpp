@@ -66,15 +66,16 @@ void updateCamera() {
     setViewZoom(CAMERA_ZOOM);
 }
 
+void skipToLevel(int k) {
+    CURRENT_LEVEL = k;
+    LEVEL_ENDING = true;
+    LEVEL_SKIP = true;
+    LEVEL_WON = true;
+}
+
 void levelKeys() {
-    for (int k = 1; k <= 6; ++k) {
-        if (TakeKeyHits('0' + k)) {
-            CURRENT_LEVEL = k;
-            LEVEL_ENDING = true;
-            LEVEL_SKIP = true;
-            LEVEL_WON = true;
-        }
-    }
+    for (int k = 1; k <= 6; ++k)
+        if (TakeKeyHits('0' + k)) skipToLevel(k);
 }
 
 float fadeInAlpha(float elapsed) { return elapsed < 0.5f ? 1 - 2 * elapsed : -1; }
@@ -85,28 +86,39 @@ void countDownEnding(float& countdown) {
 
 float fadeOutAlpha(float countdown) { return countdown < 1 ? 1 - countdown : -1; }
 
-LevelScene startLevel() {
+void resetLevel() {
     buildLevel(CURRENT_LEVEL);
+    LEVEL_CLOCK->start();
+    CAMERA_POSITION = {0, 0};
+    CAMERA_ZOOM = 0.5f;
+}
+
+LevelScene startLevel() {
+    resetLevel();
     LevelScene scene;
     scene.background = newEmitter(1000, 1000, 2, 5);
     scene.lights = CreateLayer(GetScreenWidth() / LightLayerDivisor, GetScreenHeight() / LightLayerDivisor);
-    LEVEL_CLOCK->start();
     MOUSE->recentre();
-    CAMERA_POSITION = {0, 0};
-    CAMERA_ZOOM = 0.5f;
     return scene;
 }
 
+void advanceLevel(LevelScene& scene, const StepInput& input) {
+    updateCamera();
+    stepWorld(TIME_STEP, input);
+    if (LEVEL_WON && !LEVEL_SKIP && scene.finishedAt < 0) scene.finishedAt = LEVEL_CLOCK->elapsed;
+    countDownEnding(scene.countdown);
+}
+
+bool levelOver(const LevelScene& scene) { return LevelOver(scene); }
+
 // The pointer's movement over the frame is shared out evenly, so the swimmer
 // keeps its speed however many steps the frame takes.
-void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput) {
+void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput, const StepObserver& observer) {
     StepInput input{divide(frameInput.pointer, float(std::max(steps, 1))), frameInput.calm};
     for (int i = 0; i < steps && !LevelOver(scene); ++i) {
-        updateCamera();
-        stepWorld(TIME_STEP, input);
-        if (LEVEL_WON && !LEVEL_SKIP && scene.finishedAt < 0) scene.finishedAt = LEVEL_CLOCK->elapsed;
+        advanceLevel(scene, input);
         playWorldSounds();
-        countDownEnding(scene.countdown);
+        if (observer) observer(input);
     }
 }
 
@@ -162,17 +174,21 @@ LevelAction quitOnEscape(LevelScene&) {
     return quit ? LevelAction::Quit : LevelAction::Play;
 }
 
-LevelOutcome playLevel(const std::function<int()>& nextFrame, const BetweenFrames& betweenFrames) {
+LevelOutcome playLevel(const GameHooks& hooks) {
+    hooks.levelStarting(CURRENT_LEVEL);
     LevelScene scene = startLevel();
     int steps = 1;
     while (!LevelOver(scene)) {
-        stepLevel(scene, steps, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0});
+        stepLevel(scene, steps, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0}, hooks.stepTaken);
         drawLevel(scene);
-        steps = std::clamp(nextFrame(), 1, MaxStepsPerFrame);
+        steps = std::clamp(hooks.nextFrame(), 1, MaxStepsPerFrame);
         levelKeys();
-        switch (betweenFrames(scene)) {
+        switch (hooks.betweenFrames(scene)) {
         case LevelAction::Play: break;
-        case LevelAction::Restart: scene = startLevel(), steps = 1; break;
+        case LevelAction::Restart:
+            hooks.levelStarting(CURRENT_LEVEL);
+            scene = startLevel(), steps = 1;
+            break;
         case LevelAction::ToTitle: return {LevelEnd::ToTitle};
         case LevelAction::Quit: return {LevelEnd::Quit};
         }
@@ -183,7 +199,7 @@ LevelOutcome playLevel(const std::function<int()>& nextFrame, const BetweenFrame
 GameEnd runGame(const GameHooks& hooks) {
     for (;;) {
         if (!hooks.card(CURRENT_LEVEL)) return GameEnd::Quit;
-        LevelOutcome outcome = playLevel(hooks.nextFrame, hooks.betweenFrames);
+        LevelOutcome outcome = playLevel(hooks);
         if (outcome.end == LevelEnd::Quit) return GameEnd::Quit;
         if (outcome.end == LevelEnd::ToTitle) return GameEnd::ToTitle;
         hooks.levelOver(CURRENT_LEVEL, outcome);

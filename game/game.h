@@ -24,7 +24,9 @@ float cardAlpha(int frame);
 // number of ticks since the previous frame.
 int waitFrame();
 void updateCamera();
+// The digits: the level ends at once as won, and play goes on after level k.
 void levelKeys();
+void skipToLevel(int k);
 // F11 or Alt+Enter: desktop full screen and back, wherever the game is.
 void fullScreenKeys();
 
@@ -48,9 +50,18 @@ struct LevelScene {
     float finishedAt = -1;  // the level clock when the fish came home
 };
 
+// Builds CURRENT_LEVEL's world and starts its clock and camera; needs no screen.
+void resetLevel();
+// resetLevel, with the lights of a level drawn on the screen.
 LevelScene startLevel();
-// `steps` steps of the world, sharing the frame's pointer movement out among them.
-void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput);
+// One step of the level: camera, world, its end's countdown. No sound.
+void advanceLevel(LevelScene& scene, const StepInput& input);
+// Won or lost and counted down, or skipped.
+bool levelOver(const LevelScene& scene);
+using StepObserver = std::function<void(const StepInput&)>;
+// `steps` steps of the world, sharing the frame's pointer movement out among
+// them, each heard and shown to `observer`.
+void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput, const StepObserver& observer = {});
 // The frame's layers: the backdrop (veils and background lights), the world,
 // the fades. drawLevel draws them all.
 void drawVeil(float alpha);
@@ -70,16 +81,19 @@ struct LevelOutcome {
     float finishedAt = -1;  // the level clock when the fish came home; -1 if it did not
 };
 
-// One level, from its build to its end. `nextFrame` stands for waitFrame.
-LevelOutcome playLevel(const std::function<int()>& nextFrame, const BetweenFrames& betweenFrames = quitOnEscape);
-
 struct GameHooks {
     std::function<bool(int)> card;  // false when the player leaves meanwhile
-    std::function<int()> nextFrame;
+    std::function<int()> nextFrame;  // waitFrame
     BetweenFrames betweenFrames = quitOnEscape;
     // Each level played out, won (LEVEL_WON) or lost, before the next card.
     std::function<void(int level, const LevelOutcome&)> levelOver = [](int, const LevelOutcome&) {};
+    // Before each build of a level, restarts too, and after each step.
+    std::function<void(int level)> levelStarting = [](int) {};
+    StepObserver stepTaken;
 };
+
+// One level, from its build to its end.
+LevelOutcome playLevel(const GameHooks& hooks);
 
 enum class GameEnd { Won, Lost, ToTitle, Quit };
 

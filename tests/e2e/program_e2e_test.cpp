@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -163,4 +164,36 @@ TEST_F(Player, SigtermSavesAndEndsWithStatusZero) {
     std::string progress = ReadFile(home.progressFile());
     EXPECT_NE(progress.find("resume = 2"), std::string::npos) << progress;
     EXPECT_NE(ReadFile(home.settingsFile()).find("volume = 10"), std::string::npos);
+}
+
+TEST_F(Player, AGameRecordedInTheWindowReplaysWithAndWithoutIt) {
+    SavedHome home;
+    std::string recording = home.path + "/game.kgr";
+    {
+        GameProcess game({"--level", "1", "--record", recording}, home.Environment());
+        unsigned long window = StartPlaying(game);
+        ASSERT_NE(window, 0u);
+        for (int i = 0; i < 10; ++i) {
+            x11.MovePointerBy(window, i % 2 ? -50 : 70, 30);
+            SleepSeconds(0.1);
+        }
+        game.Signal(SIGTERM);
+        ASSERT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    }
+    GameProcess headless({"--replay", recording, "--headless"}, {"-DISPLAY"});
+    ASSERT_EQ(headless.WaitForExit(20), 0) << headless.ErrorOutput();
+    unsigned long frames = 0, checksum = 0;
+    ASSERT_EQ(std::sscanf(headless.Output().c_str(), "%lu frames, checksum %lx", &frames, &checksum), 2)
+        << headless.Output();
+    EXPECT_GT(frames, 15u) << "about a second of play";
+
+    GameProcess shown({"--replay", recording}, home.Environment());
+    EXPECT_EQ(shown.WaitForExit(30), 0) << shown.ErrorOutput();
+
+    std::string bytes = ReadFile(recording);
+    bytes[bytes.size() / 2] ^= 0x10;
+    WriteFile(recording, bytes);
+    GameProcess damaged({"--replay", recording, "--headless"}, {"-DISPLAY"});
+    EXPECT_EQ(damaged.WaitForExit(20), 1);
+    EXPECT_NE(damaged.ErrorOutput().find("damaged"), std::string::npos) << damaged.ErrorOutput();
 }

@@ -1,0 +1,209 @@
+// Replays: the file read back exactly, every kind of damage refused with its
+// reason, and recorded games played again bit for bit, or caught diverging.
+#include "app/replay.h"
+#include "app/session.h"
+
+#include "../game/world_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+
+using namespace kelp;
+using namespace kelp_app;
+
+namespace {
+
+// A level played headless with a scripted hand: circles, the button now and
+// then, and optionally a digit pressed after the last step.
+ReplayLevel Record(ReplayRecorder& recorder, int level, int steps, int levelKey = 0) {
+    SetRandomSeed(777 + level);
+    CURRENT_LEVEL = level;
+    LEVEL_SKIP = false;
+    recorder.beginLevel(level, uint32_t(GetRandomSeed()));
+    resetLevel();
+    LevelScene scene;
+    for (int i = 0; i < steps && !levelOver(scene); ++i) {
+        StepInput input{{12 * std::cos(i * 0.05f), 9 * std::sin(i * 0.07f)}, i % 50 > 40};
+        advanceLevel(scene, input);
+        recorder.step(input);
+    }
+    if (levelKey) {
+        skipToLevel(levelKey);
+        recorder.levelKey(levelKey);
+    }
+    recorder.endLevel();
+    return recorder.replay.levels.back();
+}
+
+Replay TwoLevels() {
+    ReplayRecorder recorder;
+    Record(recorder, 2, 95, 4);
+    Record(recorder, 5, 61);
+    return recorder.replay;
+}
+
+}  // namespace
+
+TEST(ReplayFile, ComesBackExactlyAsWritten) {
+    Replay replay = TwoLevels();
+    Replay read;
+    std::string error;
+    ASSERT_TRUE(decodeReplay(encodeReplay(replay), read, error)) << error;
+    ASSERT_EQ(read.levels.size(), 2u);
+    for (size_t l = 0; l < 2; ++l) {
+        const ReplayLevel &a = replay.levels[l], &b = read.levels[l];
+        EXPECT_EQ(a.level, b.level);
+        EXPECT_EQ(a.seed, b.seed);
+        EXPECT_EQ(a.checksums, b.checksums);
+        ASSERT_EQ(a.steps.size(), b.steps.size());
+        for (size_t i = 0; i < a.steps.size(); ++i) {
+            EXPECT_EQ(std::memcmp(&a.steps[i].x, &b.steps[i].x, 4), 0) << "bit for bit";
+            EXPECT_EQ(std::memcmp(&a.steps[i].y, &b.steps[i].y, 4), 0);
+            EXPECT_EQ(a.steps[i].calm, b.steps[i].calm);
+            EXPECT_EQ(a.steps[i].levelKey, b.steps[i].levelKey);
+        }
+    }
+    EXPECT_EQ(read.levels[0].steps.back().levelKey, 4);
+    EXPECT_EQ(read.levels[0].checksums.size(), 95u / 30 + 1);
+}
+
+TEST(ReplayFile, DamageOfEveryKindIsRefusedWithItsReason) {
+    std::string good = encodeReplay(TwoLevels());
+    Replay read;
+    std::string error;
+    for (size_t length = 0; length < good.size(); ++length)
+        EXPECT_FALSE(decodeReplay(good.substr(0, length), read, error)) << "cut to " << length;
+    for (size_t at = 0; at < good.size(); at += 7) {
+        std::string flipped = good;
+        flipped[at] = char(flipped[at] ^ 0x20);
+        EXPECT_FALSE(decodeReplay(flipped, read, error)) << "byte " << at;
+    }
+    struct Case {
+        std::string bytes;
+        std::string reason;
+    };
+    // A file with its own checksum made right, so the reader gets past it.
+    auto resealed = [](std::string bytes) {
+        bytes.resize(bytes.size() - 8);
+        uint64_t hash = 14695981039346656037ull;
+        for (char c : bytes) hash = (hash ^ uint8_t(c)) * 1099511628211ull;
+        bytes.append(reinterpret_cast<const char*>(&hash), 8);
+        return bytes;
+    };
+    auto with = [&](size_t at, uint32_t value) {
+        std::string bytes = good;
+        std::memcpy(bytes.data() + at, &value, 4);
+        return resealed(bytes);
+    };
+    const Case cases[] = {
+        {"", "not a Kelp Garden replay"},
+        {"GIF89a" + good, "not a Kelp Garden replay"},
+        {with(8, 2), "version 2"},
+        {with(12, 4000000000u), "claims 4000000000 levels"},
+        {with(12, 3), "truncated"},
+        {with(16, 7), "names level 7"},
+        {with(24, 0x7FFFFFFF), "claims 2147483647 steps"},
+        {with(24, 100000), "truncated in the steps"},
+        {resealed(good + "12345678"), "bytes too many"},
+        {good.substr(0, good.size() - 1) + char(good.back() ^ 1), "damaged"},
+    };
+    for (const Case& c : cases) {
+        error.clear();
+        EXPECT_FALSE(decodeReplay(c.bytes, read, error)) << c.reason;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+    EXPECT_FALSE(readReplayFile("/nonexistent/game.kgr", read, error));
+    EXPECT_NE(error.find("/nonexistent/game.kgr"), std::string::npos);
+}
+
+TEST(Replays, PlayTheRecordedWorldAgainBitForBit) {
+    Replay replay = TwoLevels();
+    ReplayResult result = playReplay(replay);
+    EXPECT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.frames, 95u + 61u);
+    EXPECT_EQ(result.finalChecksum, replay.levels.back().checksums.back());
+    EXPECT_EQ(CURRENT_LEVEL, 5);
+}
+
+TEST(Replays, ADifferentInputIsCaughtAtTheNextChecksum) {
+    Replay replay = TwoLevels();
+    replay.levels[0].steps[40].x += 0.25f;
+    ReplayResult result = playReplay(replay);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "diverged at frame 60 of level record 1 (level 2)");
+    EXPECT_EQ(result.frames, 60u);
+
+    replay = TwoLevels();
+    replay.levels[1].seed += 1;  // another layout of the balls
+    result = playReplay(replay);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("level record 2"), std::string::npos) << result.error;
+
+    replay = TwoLevels();
+    replay.levels[0].steps.back().levelKey = 0;
+    EXPECT_FALSE(playReplay(replay).ok) << "the skip is part of the world's end";
+}
+
+// The game's own loop recording: frames of one, two and three steps, a pause,
+// a restart, and a skip to the next level.
+TEST(Replays, AGameRecordedByTheProgramReplays) {
+    GraphicsRef screen = OpenGameScreen(800);
+    ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
+    std::string home = "/tmp/kelp_replay_home_" + std::to_string(::getpid());
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    ObjectRef source = std::make_shared<TObject>();
+    EnablePolledInput(source);
+    auto key = [&](int code) {
+        EmitInputEvent(KeyDown, source, code, 0, 0, 0, nullptr);
+        EmitInputEvent(KeyUp, source, code, 0, 0, 0, nullptr);
+    };
+    auto move = [&](int dx, int dy) {
+        auto event = std::make_shared<TEvent>();
+        event->id = MouseMove;
+        event->source = source;
+        event->dx = dx, event->dy = dy;
+        RunHooks(EmitEventHookId(), event);
+    };
+    Options options;
+    options.level = 1;
+    options.record = home + "/game.kgr";
+    int frames = 0;
+    Session session(options, [&] {
+        ++frames;
+        if (frames == 1) key(13);
+        move(frames % 7 - 3, frames % 5 - 2);
+        EmitInputEvent(frames % 40 < 10 ? MouseDown : MouseUp, source, 1, 0, 0, 0, nullptr);
+        if (frames == 60) key('P');
+        if (frames == 65) key('P');
+        if (frames == 90) key(27), key('R');
+        if (frames == 130) key('1');
+        if (frames == 135) key(13);  // passes the next card
+        if (frames == 200) EmitInputEvent(AppTerminate, source, 0, 0, 0, 0, nullptr);
+        return 1 + frames % 3;
+    });
+    session.run();
+    session.save();
+    DisablePolledInput();
+    CloseScreen();
+
+    Replay replay;
+    std::string error;
+    ASSERT_TRUE(readReplayFile(options.record, replay, error)) << error;
+    std::filesystem::remove_all(home);
+    ASSERT_EQ(replay.levels.size(), 3u) << "level 1, level 1 restarted, then level 2";
+    EXPECT_EQ(replay.levels[0].level, 1);
+    EXPECT_EQ(replay.levels[1].steps.back().levelKey, 1);
+    EXPECT_EQ(replay.levels[2].level, 2);
+    EXPECT_GT(replay.levels[1].steps.size(), 60u);
+    int steered = 0, calm = 0;
+    for (const ReplayStep& step : replay.levels[1].steps) steered += step.x != 0, calm += step.calm;
+    EXPECT_GT(steered, 30);
+    EXPECT_GT(calm, 10);
+    ReplayResult result = playReplay(replay);
+    EXPECT_TRUE(result.ok) << result.error;
+}
