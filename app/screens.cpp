@@ -53,6 +53,10 @@ void DrawPanel(int rows) {
 
 void DrawHint() {
     resetDrawState();
+    SetDrawColor(6, 20, 24);
+    SetDrawAlpha(0.55f);
+    FillRectangle(0, 758, 800, 28);
+    resetDrawState();
     SetDrawColor(200, 225, 220);
     SetDrawAlpha(0.8f);
     DrawSmallPrint("Arrows and Enter, or the mouse    M: mute    - +: volume", 400, 772, true, 1.5f);
@@ -132,16 +136,14 @@ MenuChoice Session::runMenu(Menu& menu, const std::function<void()>& drawBehind,
 }
 
 bool Session::runSettingsMenu(const std::function<void()>& drawBehind) {
-    Menu menu = settingsMenu(settings);
+    Menu menu = settingsMenu(effective());
     for (;;) {
         MenuChoice choice = runMenu(menu, drawBehind, Cell("Settings"));
         if (choice.command == Command::Quit) return false;
         if (choice.command == Command::Back) return true;
-        if (applySetting(settings, choice)) {
-            applySettings();
-            save();
-        }
-        showSettings(menu, settings);
+        Settings wanted = effective();
+        if (applySetting(wanted, choice)) change(wanted);
+        showSettings(menu, effective());
     }
 }
 

@@ -45,9 +45,8 @@ Session::Session(const Options& options, std::function<int()> nextFrame)
     : options(options), nextFrame(std::move(nextFrame)) {
     load();
     muteThisRun = options.mute;
-    if (options.fullScreen) settings.fullScreen = *options.fullScreen;
+    fullScreenThisRun = options.fullScreen;
     applySettings();
-    wasFullScreen = IsFullScreen();
 }
 
 void Session::load() {
@@ -71,13 +70,32 @@ void Session::save() {
         Warn("Kelp Garden: the progress was not saved: " + error);
 }
 
+Settings Session::effective() const {
+    Settings now = settings;
+    now.muted |= muteThisRun;
+    if (fullScreenThisRun) now.fullScreen = *fullScreenThisRun;
+    return now;
+}
+
+// What the command line set holds until the player changes that setting.
+void Session::change(Settings wanted) {
+    Settings now = effective();
+    if (wanted.muted == now.muted) wanted.muted = settings.muted;
+    else muteThisRun = false;
+    if (wanted.fullScreen == now.fullScreen) wanted.fullScreen = settings.fullScreen;
+    else fullScreenThisRun.reset();
+    bool kept = wanted == settings;
+    settings = wanted;
+    applySettings();
+    if (!kept) save();
+}
+
 void Session::applySettings() {
-    Settings heard = settings;
-    heard.muted |= muteThisRun;
-    AudioSetMasterVolume(masterVolume(heard));
-    SHOW_GOAL_ARROW = settings.goalArrow;
-    MOUSE->speed = float(settings.pointerSpeed) / 100;
-    if (IsFullScreen() != settings.fullScreen) ToggleFullScreen();
+    Settings now = effective();
+    AudioSetMasterVolume(masterVolume(now));
+    SHOW_GOAL_ARROW = now.goalArrow;
+    MOUSE->speed = float(now.pointerSpeed) / 100;
+    if (IsFullScreen() != now.fullScreen) ToggleFullScreen();
     wasFullScreen = IsFullScreen();
 }
 
@@ -88,21 +106,14 @@ bool Session::stopping() {
 }
 
 void Session::keysAnywhere() {
-    Settings before = settings;
-    if (TakeKeyHits('M')) {
-        bool heardMuted = settings.muted || muteThisRun;
-        settings.muted = !heardMuted;
-        muteThisRun = false;
-    }
+    Settings wanted = effective();
+    if (TakeKeyHits('M')) wanted.muted = !wanted.muted;
     for (int hits = TakeAnyKey({KeyMinus, KeyPadMinus}); hits > 0; --hits)
-        applySetting(settings, {Command::Volume, -1, 0});
+        applySetting(wanted, {Command::Volume, -1, 0});
     for (int hits = TakeAnyKey({KeyEquals, KeyPadPlus}); hits > 0; --hits)
-        applySetting(settings, {Command::Volume, 1, 0});
-    if (IsFullScreen() != wasFullScreen) settings.fullScreen = wasFullScreen = IsFullScreen();
-    if (settings == before) return;
-    if (!settings.muted) muteThisRun = false;
-    applySettings();
-    save();
+        applySetting(wanted, {Command::Volume, 1, 0});
+    if (IsFullScreen() != wasFullScreen) wanted.fullScreen = wasFullScreen = IsFullScreen();
+    if (!(wanted == effective())) change(wanted);
 }
 
 bool Session::card(int n) {

@@ -9,6 +9,7 @@
 #include "game/game.h"
 
 #include <functional>
+#include <optional>
 
 namespace kelp_app {
 
@@ -41,6 +42,10 @@ public:
     // The item whose row holds the screen point, or -1.
     static int itemAt(const Menu& menu, float x, float y);
 
+    // The settings in force: the saved ones, unless the command line said otherwise.
+    Settings effective() const;
+    // The player changed the settings to `wanted`: applied and saved.
+    void change(Settings wanted);
     void applySettings();
     void save();
     bool stopping();
@@ -63,6 +68,7 @@ private:
     ReplayRecorder recorder;
     std::function<int()> nextFrame;
     bool muteThisRun = false;
+    std::optional<bool> fullScreenThisRun;
     bool wasFullScreen = false;
     bool wasSuspended = false;
     bool stopRequested = false;

@@ -157,7 +157,9 @@ TEST(Replays, AGameRecordedByTheProgramReplays) {
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     setenv("XDG_DATA_HOME", home.c_str(), 1);
     ObjectRef source = std::make_shared<TObject>();
+    DisablePolledInput();  // only the test's own events, not the window's focus
     EnablePolledInput(source);
+    EmitInputEvent(AppResume, source, 0, 0, 0, 0, nullptr);
     auto key = [&](int code) {
         EmitInputEvent(KeyDown, source, code, 0, 0, 0, nullptr);
         EmitInputEvent(KeyUp, source, code, 0, 0, 0, nullptr);

@@ -38,6 +38,7 @@ protected:
         setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
         screen = OpenGameScreen(800);
         ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
+        DisablePolledInput();  // start-up counts every event; these tests count only their own
         EnablePolledInput(TestInput);
         Send(AppResume);  // whatever the window's focus did before
         SetRandomSeed(4660);

@@ -132,13 +132,46 @@ TEST_F(Desktop, AfterAnotherWindowHadTheFocusThePointerStaysWhereTheMouseLeftIt)
     SleepSeconds(0.5);
     Xdotool("windowactivate --sync " + std::to_string(other));
     SleepSeconds(1);
-    Xdotool("mousemove --window " + std::to_string(window) + " 300 500 click 1");
+    // Beside the pause menu that losing the focus brought up.
+    Xdotool("mousemove --window " + std::to_string(window) + " 60 500 click 1");
     SleepSeconds(2);
     int x = 0, y = 0;
     x11.PointerPosition(window, x, y);
-    EXPECT_EQ(x, 300);
+    EXPECT_EQ(x, 60);
     EXPECT_EQ(y, 500);
     EXPECT_EQ(game.WaitForExit(0.1), std::nullopt) << "the game is still running";
+    PixmapRef first = x11.Screenshot(window);
+    SleepSeconds(0.5);
+    PixmapRef second = x11.Screenshot(window);
+    int changed = 0;
+    for (int row = 0; row < first->height; ++row)
+        for (int column = 0; column < first->width; ++column)
+            changed += first->ReadPixelArgb(column, row) != second->ReadPixelArgb(column, row);
+    EXPECT_LT(changed, first->width * first->height / 1000) << "losing the focus paused the game";
+}
+
+TEST_F(Desktop, FullScreenFromTheCommandLineHoldsForOneRunAndTheSavedSettingForTheNext) {
+    SavedHome home;
+    int screenWidth = 0, screenHeight = 0, width = 0, height = 0;
+    x11.RootSize(screenWidth, screenHeight);
+    {
+        GameProcess game({"--level", "1", "--fullscreen"}, home.Environment());
+        unsigned long window = FindGameWindow(game);
+        ASSERT_NE(window, 0u);
+        SleepSeconds(1.5);
+        x11.Size(window, width, height);
+        EXPECT_EQ(width, screenWidth);
+        EXPECT_EQ(height, screenHeight);
+        game.Signal(SIGTERM);
+        EXPECT_EQ(game.WaitForExit(10), 0);
+    }
+    GameProcess game({"--level", "1"}, home.Environment());
+    unsigned long window = FindGameWindow(game);
+    ASSERT_NE(window, 0u);
+    SleepSeconds(1.5);
+    x11.Size(window, width, height);
+    EXPECT_EQ(width, 800) << "the command line did not change the saved setting";
+    EXPECT_EQ(height, 800);
 }
 
 }  // namespace
