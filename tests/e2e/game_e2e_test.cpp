@@ -116,6 +116,7 @@ TEST_F(Game, SixDuringLevelOneShowsTheEndThenTheTitle) {
     PixmapRef title = x11.Screenshot(window);
     EXPECT_GT(Count(*title, 250, 100, 550, 200, white), 2000) << "the game's name on the title";
     x11.PressKey(window, "Escape");  // goes to Quit
+    SleepSeconds(0.3);
     x11.PressKey(window, "Return");
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
 }
