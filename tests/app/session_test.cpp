@@ -196,3 +196,20 @@ TEST_F(Program, TheSettingsMenuChangesTheWayToTheGoalAndThePointerSpeed) {
     EXPECT_FALSE(SHOW_GOAL_ARROW);
     EXPECT_FLOAT_EQ(MOUSE->speed, 0.75f);
 }
+
+TEST_F(Program, ThePointerWorksTheMenusWhereTheWindowShowsThem) {
+    auto pointAt = [](int x, int y) { EmitInputEvent(MouseMove, TestInput, 0, 0, x, y, nullptr); };
+    auto click = [] {
+        Send(MouseDown, 1);
+        Send(MouseUp, 1);
+    };
+    Run(Options{}, [&](int frame) {
+        if (frame == 2) pointAt(400, 320 + 3 * 64);  // Settings
+        if (frame == 3) click();
+        if (frame == 5) pointAt(400, 320 + 4 * 64);  // the way to the goal
+        if (frame == 6) click();
+        if (frame == 8) pointAt(40, 320 + 4 * 64), click();  // beside the menu: nothing
+        if (frame == 10) Send(AppTerminate);
+    });
+    EXPECT_FALSE(settings.goalArrow);
+}
