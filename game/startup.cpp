@@ -16,8 +16,9 @@ ImageRef Strip(const char* name, int cellWidth, int cellHeight, int cells) {
 
 SoundRef Sound(const char* name) { return LoadSoundFrom(std::string("incbin::snd\\") + name, 0); }
 
+// 64 pixels: large enough for task switchers, small enough to embed.
 void SetWindowIcon() {
-    if (PixmapRef icon = LoadPixelMap("incbin::gfx\\icon.png")) SetScreenIcon(*icon);
+    if (PixmapRef icon = LoadPixelMap("incbin::icons\\64.png")) SetScreenIcon(*icon);
 }
 
 }  // namespace

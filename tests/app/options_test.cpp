@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 using namespace kelp_app;
 
 namespace {
@@ -66,4 +69,17 @@ TEST(Options, TheUsageNamesEveryOption) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_EQ(usage.rfind("Usage: kelp-garden", 0), 0u);
     EXPECT_EQ(versionText().rfind("Kelp Garden ", 0), 0u);
+}
+
+TEST(Options, TheManPageDocumentsEveryOptionOfTheHelp) {
+    std::ifstream page(MAN_PAGE);
+    ASSERT_TRUE(page) << MAN_PAGE;
+    std::string text((std::istreambuf_iterator<char>(page)), {});
+    std::string usage = usageText("kelp-garden");
+    int options = 0;
+    for (size_t at = usage.find("  --"); at != std::string::npos; at = usage.find("  --", at + 1), ++options) {
+        std::string option = usage.substr(at + 4, usage.find_first_of(" \n", at + 4) - at - 4);
+        EXPECT_NE(text.find("\\-\\-" + option), std::string::npos) << "--" << option << " is not in the man page";
+    }
+    EXPECT_EQ(options, 9);
 }

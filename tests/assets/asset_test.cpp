@@ -26,7 +26,7 @@ const PictureSpec Pictures[] = {
     {"neon.png", 500, 50, 50, 50, 10},         {"eye.png", 200, 150, 200, 150, 1},
     {"eye_bg.png", 180, 180, 180, 180, 1},     {"clock.png", 100, 100, 100, 100, 1},
     {"clock_cursor.png", 100, 100, 100, 100, 1}, {"little_cursor.png", 100, 100, 100, 100, 1},
-    {"goal.png", 200, 200, 200, 200, 1},       {"icon.png", 32, 32, 32, 32, 1},
+    {"goal.png", 200, 200, 200, 200, 1},
     {"labels.png", 420, 1320, 420, 60, 22},    {"title.png", 640, 150, 640, 150, 1},
 };
 
@@ -158,6 +158,28 @@ TEST(AssetGenerator, RunsTwiceToTheSameBytes) {
         EXPECT_EQ(bytesA, bytesB) << entry.path();
         ++files;
     }
-    EXPECT_EQ(files, 20 + 8 + 9);
+    EXPECT_EQ(files, 19 + 8 + 9 + 8);
     fs::remove_all(base);
+}
+
+// Every size of the icon, and the one the window shows.
+TEST(Icons, EverySizeIsThereOnAClearGround) {
+    PixmapRef largest = LoadPixelMap(std::string(ICONS_DIR) + "/512.png");
+    ASSERT_NE(largest, nullptr);
+    for (int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
+        SCOPED_TRACE(size);
+        PixmapRef icon = LoadPixelMap(std::string(ICONS_DIR) + "/" + std::to_string(size) + ".png");
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(icon->width, size);
+        EXPECT_EQ(icon->height, size);
+        int opaque = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) opaque += icon->ReadPixelArgb(x, y) >> 24 == 255;
+        EXPECT_GT(opaque, size * size / 5) << "a solid picture, not a speck";
+        EXPECT_LT(opaque, size * size) << "on a clear ground";
+    }
+    RegisterGamePictures();
+    PixmapRef window = LoadPixelMap("incbin::icons\\64.png");
+    ASSERT_NE(window, nullptr) << "the window's icon is embedded";
+    EXPECT_EQ(window->width, 64);
 }

@@ -85,8 +85,8 @@ TEST_F(Game, ATitledEightHundredSquareWindowThatQuitsWithStatusZero) {
     long iconWidth = 0, iconHeight = 0;
     for (int tries = 0; tries < 20 && iconWidth == 0; ++tries, SleepSeconds(0.1))
         x11.IconSize(window, iconWidth, iconHeight);
-    EXPECT_EQ(iconWidth, 32);
-    EXPECT_EQ(iconHeight, 32);
+    EXPECT_EQ(iconWidth, 64);
+    EXPECT_EQ(iconHeight, 64);
     SleepSeconds(CardSeconds + 1);
     QuitFromPlay(window);
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();

@@ -34,7 +34,9 @@ std::vector<Picture> MakePictures(const FontFace& chalk);
 Canvas Goal(const FontFace& chalk);
 // Eight cards: levels 1 to 6, "THE END", "GAME OVER"; 612 x 470 RGB.
 std::vector<PixmapRef> MakeStoryCards(const FontFace& hand);
-Canvas Icon();
+// The application icon, `size` pixels square.
+Canvas Icon(int size);
+constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256, 512};
 // The menus' words, one cell each, and the game's name for the title screen.
 Canvas MenuLabels(const FontFace& hand);
 Canvas Title(const FontFace& hand);

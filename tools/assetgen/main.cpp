@@ -56,8 +56,10 @@ int main(int argc, char** argv) {
     std::vector<PixmapRef> cards = MakeStoryCards(hand);
     for (size_t i = 0; i < cards.size(); ++i)
         ok &= SavePixelMapJpeg(*cards[i], (root / "gfx" / ("level" + std::to_string(i + 1) + ".jpg")).string(), 88);
-    Canvas icon = Icon();
-    ok &= SavePixelMapPng(*icon.ToPixmap(), (root / "gfx" / "icon.png").string(), 9);
+    Canvas icon = Icon(64);
+    std::filesystem::create_directories(root / "icons");
+    for (int size : IconSizes)
+        ok &= SavePixelMapPng(*Icon(size).ToPixmap(), (root / "icons" / (std::to_string(size) + ".png")).string(), 9);
     for (const auto& sound : MakeSounds()) ok &= WriteWav(sound, (root / "snd" / sound.name).string());
     if (argc > 2) ok &= WriteContactSheet(pictures, cards, icon, argv[2]);
     if (!ok) std::fprintf(stderr, "assetgen: some files could not be written\n");

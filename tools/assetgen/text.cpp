@@ -144,26 +144,30 @@ Canvas Title(const FontFace& hand) {
     return c;
 }
 
-// A curled fish in magenta and cyan stripes.
-Canvas Icon() {
-    Canvas c(32, 32);
+// A curled fish in magenta and cyan stripes, drawn afresh at each size: the
+// outline keeps a whole pixel and the small sizes leave out the eye's shine.
+Canvas Icon(int size) {
+    float u = size / 32.0f;
+    Canvas c(size, size);
     std::vector<Point> spine;
     for (int i = 0; i <= 16; ++i) {
         float t = i / 16.0f, angle = float(M_PI) * (0.2f + 1.45f * t);
-        float r = 11 - 4 * t;
-        spine.push_back({16 + r * std::cos(angle), 16 + r * std::sin(angle)});
+        float r = (11 - 4 * t) * u;
+        spine.push_back({16 * u + r * std::cos(angle), 16 * u + r * std::sin(angle)});
     }
+    float outline = std::max(1.0f, u);
     for (size_t i = spine.size(); i-- > 0;) {
         float t = float(i) / (spine.size() - 1);
-        float width = 9 - 6 * t;
+        float width = (9 - 6 * t) * u;
         Rgba stripe = (i / 2) % 2 ? Colour(60, 220, 240) : Colour(230, 40, 190);
-        c.FillCircle(spine[i], width / 2 + 1, Solid(Colour(20, 10, 40)));
+        c.FillCircle(spine[i], width / 2 + outline, Solid(Colour(20, 10, 40)));
         c.FillCircle(spine[i], width / 2, Solid(stripe));
     }
     Point tail = spine.back();
-    c.FillPolygon({tail, {tail.x + 6, tail.y - 5}, {tail.x + 7, tail.y + 3}}, Solid(Colour(60, 220, 240)));
+    c.FillPolygon({tail, {tail.x + 6 * u, tail.y - 5 * u}, {tail.x + 7 * u, tail.y + 3 * u}}, Solid(Colour(60, 220, 240)));
     Point head = spine.front();
-    c.FillCircle({head.x + 1, head.y - 1}, 1.6f, Solid(Colour(255, 255, 255)));
-    c.FillCircle({head.x + 1.3f, head.y - 1}, 0.8f, Solid(Colour(0, 0, 0)));
+    c.FillCircle({head.x + u, head.y - u}, std::max(1.6f * u, 1.2f), Solid(Colour(255, 255, 255)));
+    c.FillCircle({head.x + 1.3f * u, head.y - u}, std::max(0.8f * u, 0.7f), Solid(Colour(0, 0, 0)));
+    if (size >= 48) c.FillCircle({head.x + 0.6f * u, head.y - 1.5f * u}, 0.35f * u, Solid(Colour(255, 255, 255)));
     return c;
 }
