@@ -19,15 +19,30 @@ class Player : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
 
-    // The level running: the window found and its card passed.
+    // The level running: the window found, its card shown and passed.
     unsigned long StartPlaying(GameProcess& game) {
         unsigned long window = x11.FindWindow(Title, 20);
         EXPECT_NE(window, 0u) << game.ErrorOutput();
         if (!window) return 0;
-        SleepSeconds(0.5);
+        bool shown = false;
+        for (int tries = 0; tries < 100 && !shown; ++tries, SleepSeconds(0.1)) shown = CardShown(window);
+        EXPECT_TRUE(shown) << "no story card";
         x11.PressKey(window, "Return");
         SleepSeconds(CardPassed);
         return window;
+    }
+
+    // The story card's white writing in the middle of the window.
+    bool CardShown(unsigned long window) {
+        PixmapRef shot = x11.Screenshot(window);
+        if (!shot || shot->width < 600 || shot->height < 500) return false;
+        int white = 0;
+        for (int y = 250; y < 550; ++y)
+            for (int x = 200; x < 600; ++x) {
+                uint32_t p = shot->ReadPixelArgb(x, y);
+                white += (p >> 16 & 0xFF) > 200 && (p >> 8 & 0xFF) > 200 && (p & 0xFF) > 200;
+            }
+        return white > 300;
     }
 
     // The share of pixels that differ between two pictures of the same size.
