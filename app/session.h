@@ -27,6 +27,13 @@ public:
     // Shows a recorded game in the window, checking it as it goes.
     int showReplay(const Replay& replay);
 
+    // Writes the settings and progress (and the recording) as they stand.
+    void save();
+
+    Settings settings;
+    Progress progress;
+
+private:
     // A level's pause: the frozen picture under the pause menu until the
     // player resumes, restarts or leaves.
     kelp::LevelAction pause();
@@ -47,13 +54,8 @@ public:
     // The player changed the settings to `wanted`: applied and saved.
     void change(Settings wanted);
     void applySettings();
-    void save();
     bool stopping();
 
-    Settings settings;
-    Progress progress;
-
-private:
     void load();
     void saveRecording();
     bool card(int n);
