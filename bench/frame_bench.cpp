@@ -1,6 +1,6 @@
 // The real frame of each level under the X server, layer by layer: the world's
-// steps, the backdrop (veils and background lights), the world, the fades and
-// the present. Times are CPU time of the whole process, so the software
+// steps, the backdrop (veils and background lights), the world with its clock
+// and arrow, the fades and the present. Times are CPU time of the whole process, so the software
 // renderer's threads count; each layer ends with a read-back that waits for
 // the renderer, so its pixels are paid for in its own layer.
 //
@@ -83,6 +83,7 @@ void MeasureLevel(int level, int frames) {
         marks[BACKDROP + 1] = CpuMillis();
         SetDrawColor(255, 255, 255);
         drawWorld();
+        drawHud();
         WaitForRenderer();
         marks[WORLD + 1] = CpuMillis();
         drawFades(scene);
