@@ -59,7 +59,8 @@ void DrawHint() {
     resetDrawState();
     SetDrawColor(200, 225, 220);
     SetDrawAlpha(0.8f);
-    DrawSmallPrint("Arrows and Enter, or the mouse    M: mute    - +: volume", 400, 772, true, 1.5f);
+    static const std::string hint = "Arrows and Enter, or the mouse    M: mute    - +: volume";
+    DrawSmallPrint(hint, 400, 772, true, 1.5f);
     resetDrawState();
 }
 
