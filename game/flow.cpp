@@ -7,7 +7,6 @@ namespace kelp {
 namespace {
 
 
-bool LevelOver(const LevelScene& scene) { return scene.countdown < 0 || LEVEL_SKIP; }
 
 }  // namespace
 
@@ -109,13 +108,13 @@ void advanceLevel(LevelScene& scene, const StepInput& input) {
     countDownEnding(scene.countdown);
 }
 
-bool levelOver(const LevelScene& scene) { return LevelOver(scene); }
+bool levelOver(const LevelScene& scene) { return scene.countdown < 0 || LEVEL_SKIP; }
 
 // The pointer's movement over the frame is shared out evenly, so the swimmer
 // keeps its speed however many steps the frame takes.
 void stepLevel(LevelScene& scene, int steps, const StepInput& frameInput, const StepObserver& observer) {
     StepInput input{divide(frameInput.pointer, float(std::max(steps, 1))), frameInput.calm};
-    for (int i = 0; i < steps && !LevelOver(scene); ++i) {
+    for (int i = 0; i < steps && !levelOver(scene); ++i) {
         advanceLevel(scene, input);
         playWorldSounds();
         if (observer) observer(input);
@@ -178,7 +177,7 @@ LevelOutcome playLevel(const GameHooks& hooks) {
     hooks.levelStarting(CURRENT_LEVEL);
     LevelScene scene = startLevel();
     int steps = 1;
-    while (!LevelOver(scene)) {
+    while (!levelOver(scene)) {
         stepLevel(scene, steps, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0}, hooks.stepTaken);
         drawLevel(scene);
         steps = std::clamp(hooks.nextFrame(), 1, MaxStepsPerFrame);
