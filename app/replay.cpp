@@ -7,6 +7,7 @@
 
 #include "app/saved.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -52,6 +53,7 @@ public:
         return true;
     }
     size_t left() const { return bytes.size() - at; }
+    void skip(size_t count) { at += std::min(count, left()); }
 
 private:
     const std::string& bytes;
@@ -117,9 +119,8 @@ bool decodeReplay(const std::string& bytes, Replay& replay, std::string& error) 
     uint64_t stored = 0;
     std::memcpy(&stored, bytes.data() + bytes.size() - 8, 8);
     Reader in(bytes);
-    char magic[8];
     uint32_t version = 0, count = 0;
-    for (char& c : magic) in.get(c);
+    in.skip(sizeof Magic);
     in.get(version);
     if (version != Version) return Fail(error, "replay version " + std::to_string(version) + " is not known here");
     if (stored != Fnv1a(bytes.data(), bytes.size() - 8)) return Fail(error, "damaged: its checksum does not match");

@@ -46,15 +46,18 @@ bool SplitLines(const std::string& text, Lines& lines) {
     return true;
 }
 
-bool ReadInt(const Lines& lines, const std::string& key, int low, int high, int& out) {
-    auto found = lines.find(key);
-    if (found == lines.end()) return false;
-    const std::string& text = found->second;
+// The whole text as a decimal integer in [low, high].
+bool ParseInt(const std::string& text, int low, int high, int& out) {
     int value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return false;
     out = value;
     return true;
+}
+
+bool ReadInt(const Lines& lines, const std::string& key, int low, int high, int& out) {
+    auto found = lines.find(key);
+    return found != lines.end() && ParseInt(found->second, low, high, out);
 }
 
 bool ReadBool(const Lines& lines, const std::string& key, bool& out) {
@@ -80,8 +83,8 @@ bool ReadBest(const Lines& lines, const std::string& key, int& millis) {
     if (whole.empty() || fraction.size() > 3 || (dot != std::string::npos && fraction.empty())) return false;
     fraction.resize(3, '0');
     int seconds = 0, thousandths = 0;
-    if (!ReadInt({{"s", whole}}, "s", 0, MaxBestMillis / 1000, seconds)) return false;
-    if (!ReadInt({{"t", fraction}}, "t", 0, 999, thousandths)) return false;
+    if (!ParseInt(whole, 0, MaxBestMillis / 1000, seconds) || !ParseInt(fraction, 0, 999, thousandths))
+        return false;
     millis = seconds * 1000 + thousandths;
     return millis > 0 && millis <= MaxBestMillis;
 }
