@@ -149,10 +149,9 @@ bool Session::runSettingsMenu(const std::function<void()>& drawBehind) {
 }
 
 MenuChoice Session::title() {
-    int level = CURRENT_LEVEL;
+    // Level 1's garden; play() sets the level it starts.
     CURRENT_LEVEL = 1;
     LevelScene garden = startLevel();
-    CURRENT_LEVEL = level;
     // The garden lives on behind the menus: the fish drifts, nobody steers.
     auto drawGarden = [&] {
         updateCamera();
