@@ -155,10 +155,7 @@ TEST_F(Game, PlayIsHeard) {
     unsigned long window = Start(game);
     ASSERT_NE(window, 0u);
     SleepSeconds(CardSeconds + 0.8);
-    for (int i = 0; i < 12; ++i) {
-        x11.MovePointerBy(window, i % 2 ? -60 : 60, 40);
-        SleepSeconds(0.15);
-    }
+    x11.Wiggle(window, 12);
     SleepSeconds(1);
     QuitFromPlay(window);
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();

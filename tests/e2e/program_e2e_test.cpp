@@ -45,14 +45,6 @@ protected:
         return white > 300;
     }
 
-    // The share of pixels that differ between two pictures of the same size.
-    static double Changed(const TPixmap& a, const TPixmap& b) {
-        int changed = 0;
-        for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x) changed += a.ReadPixelArgb(x, y) != b.ReadPixelArgb(x, y);
-        return double(changed) / (double(a.width) * a.height);
-    }
-
     X11Session x11;
 };
 
@@ -97,13 +89,13 @@ TEST_F(Player, EscapePausesThePlayAreaAndEscapeAgainResumesIt) {
     PixmapRef first = x11.Screenshot(window);
     SleepSeconds(1);
     PixmapRef second = x11.Screenshot(window);
-    EXPECT_LT(Changed(*first, *second), 0.001) << "the paused play area stands still";
+    EXPECT_LT(ChangedShare(*first, *second), 0.001) << "the paused play area stands still";
     x11.PressKey(window, "Escape");
     SleepSeconds(0.5);
     PixmapRef third = x11.Screenshot(window);
     SleepSeconds(0.5);
     PixmapRef fourth = x11.Screenshot(window);
-    EXPECT_GT(Changed(*third, *fourth), 0.05) << "the garden moves again";
+    EXPECT_GT(ChangedShare(*third, *fourth), 0.05) << "the garden moves again";
     x11.PressKey(window, "p");
     SleepSeconds(0.3);
     x11.PressKey(window, "q");
@@ -130,16 +122,10 @@ TEST_F(Player, MuteIsRememberedAcrossRunsAndMBringsTheSoundBack) {
     GameProcess game(LevelOne, environment);
     unsigned long window = StartPlaying(game);
     ASSERT_NE(window, 0u);
-    for (int i = 0; i < 10; ++i) {
-        x11.MovePointerBy(window, i % 2 ? -60 : 60, 40);
-        SleepSeconds(0.15);
-    }
+    x11.Wiggle(window, 10);
     size_t unmutedAt = std::filesystem::file_size(capture);
     x11.PressKey(window, "m");
-    for (int i = 0; i < 16; ++i) {
-        x11.MovePointerBy(window, i % 2 ? -60 : 60, 40);
-        SleepSeconds(0.15);
-    }
+    x11.Wiggle(window, 16);
     game.Signal(SIGTERM);
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
     CapturedSound whole = AnalyseCapture(capture), unmuted = AnalyseCapture(capture, unmutedAt);
@@ -188,10 +174,7 @@ TEST_F(Player, AGameRecordedInTheWindowReplaysWithAndWithoutIt) {
         GameProcess game({"--level", "1", "--record", recording}, home.Environment());
         unsigned long window = StartPlaying(game);
         ASSERT_NE(window, 0u);
-        for (int i = 0; i < 10; ++i) {
-            x11.MovePointerBy(window, i % 2 ? -50 : 70, 30);
-            SleepSeconds(0.1);
-        }
+        x11.Wiggle(window, 8);
         game.Signal(SIGTERM);
         ASSERT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
     }

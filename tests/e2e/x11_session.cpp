@@ -206,6 +206,20 @@ void X11Session::PressKey(unsigned long window, const std::string& key) {
     Xdotool("windowfocus --sync " + std::to_string(window) + " key " + key);
 }
 
+void X11Session::Wiggle(unsigned long window, int moves) {
+    for (int i = 0; i < moves; ++i) {
+        MovePointerBy(window, i % 2 ? -60 : 60, 40);
+        SleepSeconds(0.15);
+    }
+}
+
+double ChangedShare(const TPixmap& a, const TPixmap& b) {
+    int changed = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) changed += a.ReadPixelArgb(x, y) != b.ReadPixelArgb(x, y);
+    return double(changed) / (double(a.width) * a.height);
+}
+
 void X11Session::MovePointerBy(unsigned long window, int dx, int dy) {
     Xdotool("windowfocus --sync " + std::to_string(window) + " mousemove_relative -- " + std::to_string(dx) +
             " " + std::to_string(dy));

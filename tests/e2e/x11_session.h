@@ -58,6 +58,8 @@ public:
     // Real key presses and pointer moves through xdotool.
     void PressKey(unsigned long window, const std::string& key);
     void MovePointerBy(unsigned long window, int dx, int dy);
+    // Swims to and fro: `moves` pointer moves a sixth of a second apart.
+    void Wiggle(unsigned long window, int moves);
     void RootSize(int& width, int& height);
     // Where the pointer is, in the window's coordinates.
     void PointerPosition(unsigned long window, int& x, int& y);
@@ -71,6 +73,8 @@ private:
 };
 
 void SleepSeconds(double seconds);
+// The share of pixels that differ between two pictures of the same size.
+double ChangedShare(const TPixmap& a, const TPixmap& b);
 // xdotool with these arguments, on the display in DISPLAY.
 void Xdotool(const std::string& arguments);
 
