@@ -57,6 +57,7 @@ void loadSounds() {
 }
 
 bool startUp() {
+    PreferOneSoftwareRendererThread();
     InitSystemLayer();
     InitAudio();  // without a sound device the game plays silently
     BEAM_CHANNEL = ReserveChannel();

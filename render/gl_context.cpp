@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <string_view>
 
 namespace {
@@ -345,6 +346,8 @@ SDL_Window* ScreenWindow() {
 }
 
 }  // namespace
+
+void PreferOneSoftwareRendererThread() { setenv("LP_NUM_THREADS", "1", 0); }
 
 void SetScreenIcon(const TPixmap& icon) {
     SDL_Window* window = ScreenWindow();

@@ -3,6 +3,7 @@
 
 #include "render/render.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 struct Box {
@@ -19,7 +20,7 @@ protected:
     void SetUp() override {
         InitSystemLayer();
         screen = OpenScreen(800, 800, 0, 60, 0);
-        ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
+        ASSERT_NE(screen, nullptr) << "no OpenGL screen (" << SDL_GetError() << "): is an X server running?";
         SetBlendMode(BLEND_SOLID);
         ClearScreen();
     }
