@@ -428,4 +428,26 @@ void silenceWorld();
 // A checksum of the whole world state, bit for bit.
 uint64_t worldChecksum();
 
+// Everything the world step reads and writes, copied aside and put back, so
+// that steps can be tried and taken back. The first save of a level sizes it;
+// after that saving and restoring allocate nothing.
+class WorldSnapshot {
+public:
+    void save();
+    void restore() const;
+
+private:
+    float clock = 0;
+    bool ending = false, won = false, skip = false;
+    tvector steering;
+    tgoal goal;
+    tfish fish;
+    std::array<tentity, tfish::MaxSegments> segments;
+    tplayer player;
+    tentity playerMasses[3];
+    std::vector<tBall> balls;
+    std::vector<tbluebeam> blueBeams;
+    std::vector<tredbeam> redBeams;
+};
+
 }  // namespace kelp
