@@ -1,4 +1,6 @@
 // Kelp Garden: lead the fish home through the garden of lights.
+#include "app/autoplay.h"
+#include "app/saved.h"
 #include "app/session.h"
 
 #include <cstdio>
@@ -19,6 +21,22 @@ int checkReplay(const Replay& replay, const std::string& path) {
     std::printf("%llu frames, checksum %016llx\n", static_cast<unsigned long long>(result.frames),
                 static_cast<unsigned long long>(result.finalChecksum));
     return 0;
+}
+
+// The same level from the same start every run, so that a result can be
+// looked into again.
+int autoplayHeadless(int level, const std::string& recordPath) {
+    InitSystemLayer();
+    ReplayRecorder recorder;
+    AutoplayResult result = autoplayLevel(level, 4660 + uint32_t(level), &recorder);
+    std::printf("level %d %s: %llu frames, %.3f s left\n", level, result.won ? "won" : "lost",
+                static_cast<unsigned long long>(result.frames), double(result.timeLeft));
+    std::string error;
+    if (!recordPath.empty() && !writeFileAtomically(recordPath, encodeReplay(recorder.replay), error)) {
+        std::fprintf(stderr, "kelp-garden: %s\n", error.c_str());
+        return 1;
+    }
+    return result.won ? 0 : 1;
 }
 
 }  // namespace
@@ -44,6 +62,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelp-garden: %s\n", error.c_str());
         return 1;
     }
+    if (options.headless && options.autopilot) return autoplayHeadless(options.level, options.record);
     if (options.headless) return checkReplay(replay, options.replay);
     if (!kelp::startUp()) return EXIT_FAILURE;
     catchStopSignals();

@@ -61,6 +61,7 @@ struct Reader {
         if (name == "--version") return flag(name, attached, o.version);
         if (name == "--mute") return flag(name, attached, o.mute);
         if (name == "--headless") return flag(name, attached, o.headless);
+        if (name == "--autopilot") return flag(name, attached, o.autopilot);
         if (name == "--level") return level(name, attached);
         if (name == "--record") return value(name, attached, o.record);
         if (name == "--replay") return value(name, attached, o.replay);
@@ -80,7 +81,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
     while (reader.next < arguments.size())
         if (!reader.one(arguments[reader.next++])) return reader.result;
     const Options& o = reader.result.options;
-    if (o.headless && o.replay.empty()) reader.fail("--headless needs --replay FILE");
+    if (o.headless && o.replay.empty() && !o.autopilot)
+        reader.fail("--headless needs --replay FILE or --autopilot");
+    else if (o.headless && o.autopilot && o.level == 0) reader.fail("--autopilot --headless needs --level N");
+    else if (o.autopilot && !o.replay.empty()) reader.fail("--autopilot and --replay cannot go together");
     else if (!o.record.empty() && !o.replay.empty()) reader.fail("--record and --replay cannot go together");
     return reader.result;
 }
@@ -95,7 +99,10 @@ std::string usageText(const std::string& program) {
            "  --mute           play without sound\n"
            "  --record FILE    record the game played into FILE\n"
            "  --replay FILE    play a recorded game back\n"
-           "  --headless       with --replay: check it without a window or sound\n"
+           "  --autopilot      let the autopilot play\n"
+           "  --headless       with --replay: check it without a window or sound;\n"
+           "                   with --autopilot --level N: play level N so, print the\n"
+           "                   frames used and the time left, exit 0 if it was won\n"
            "  --help           show this help and exit\n"
            "  --version        show the version and exit\n"
            "\n"

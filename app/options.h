@@ -15,6 +15,7 @@ struct Options {
     bool mute = false;
     std::string record, replay;       // replay files
     bool headless = false;
+    bool autopilot = false;           // the autopilot plays
 };
 
 struct ParsedOptions {

@@ -18,6 +18,8 @@ constexpr int KeyEscape = 27, KeyEnter = 13, KeySpace = 32, KeyLeft = 37, KeyUp 
               KeyDown = 40;
 // How much the frozen level's picture is darkened under the pause menu.
 constexpr float PauseDim = 0.55f;
+// The title left untouched this long shows the autopilot playing.
+constexpr int DemoAfterFrames = 20 * 30;
 
 ImageRef labels, titleName, frozen;
 
@@ -51,7 +53,7 @@ void DrawPanel(int rows) {
     FillRectangle(PanelLeft, top, PanelRight - PanelLeft, bottom - top);
 }
 
-void DrawHint() {
+void DrawHint(const std::string& hint) {
     resetDrawState();
     SetDrawColor(6, 20, 24);
     SetDrawAlpha(0.55f);
@@ -59,9 +61,14 @@ void DrawHint() {
     resetDrawState();
     SetDrawColor(200, 225, 220);
     SetDrawAlpha(0.8f);
-    static const std::string hint = "Arrows and Enter, or the mouse    M: mute    - +: volume";
     DrawSmallPrint(hint, 400, 772, true, 1.5f);
     resetDrawState();
+}
+
+bool AnyKeyDown() {
+    for (int key = 1; key < 256; ++key)
+        if (IsKeyDown(key)) return true;
+    return false;
 }
 
 }  // namespace
@@ -90,6 +97,9 @@ MenuInput Session::readMenuInput(const Menu& menu) {
         input.pointedItem = itemAt(menu, x, y);
         input.clicked = clicked && input.pointedItem >= 0;
     }
+    bool touched = moved || clicked || AnyKeyDown() || input.move || input.adjust || input.confirm ||
+                   input.back || input.shortcut;
+    untouchedFrames = touched ? 0 : untouchedFrames + 1;
     return input;
 }
 
@@ -118,13 +128,14 @@ void Session::drawMenu(const Menu& menu, int titleLabel) const {
             DrawSmallPrint(item.value, 520, y, false);
         }
     }
-    DrawHint();
+    DrawHint("Arrows and Enter, or the mouse    M: mute    - +: volume");
 }
 
-MenuChoice Session::runMenu(Menu& menu, const std::function<void()>& drawBehind, int titleLabel) {
+MenuChoice Session::runMenu(Menu& menu, const std::function<void()>& drawBehind, int titleLabel, int idleFrames) {
     ShowPointer();
     // Only a pointer that moves over the menu selects; where it rests does not.
     lastPointerX = MousePosX(), lastPointerY = MousePosY();
+    untouchedFrames = 0;
     for (;;) {
         drawBehind();
         drawMenu(menu, titleLabel);
@@ -133,6 +144,7 @@ MenuChoice Session::runMenu(Menu& menu, const std::function<void()>& drawBehind,
         if (stopping()) return {Command::Quit, 0, 0};
         MenuChoice choice = menu.handle(readMenuInput(menu));
         if (choice.command != Command::None) return choice;
+        if (idleFrames && untouchedFrames >= idleFrames) return {Command::Idle, 0, 0};
     }
 }
 
@@ -163,8 +175,11 @@ MenuChoice Session::title() {
     };
     Menu menu = titleMenu(progress);
     for (;;) {
-        MenuChoice choice = runMenu(menu, drawGarden, -1);
+        MenuChoice choice = runMenu(menu, drawGarden, -1, DemoAfterFrames);
         switch (choice.command) {
+        case Command::Idle:
+            if (!demo(garden)) return {Command::Quit, 0, 0};
+            break;
         case Command::Levels: {
             Menu levels = levelsMenu(progress);
             MenuChoice picked = runMenu(levels, drawGarden, Cell("Levels"));
@@ -178,6 +193,37 @@ MenuChoice Session::title() {
         default: return choice;
         }
     }
+}
+
+bool Session::demo(LevelScene& garden) {
+    CURRENT_LEVEL = 1;
+    garden = startLevel();
+    kelp_pilot::Autopilot player;
+    player.start();
+    HidePointer();
+    int dx = 0, dy = 0;
+    TakeMouseMotion(dx, dy);
+    for (;;) {
+        updateCamera();
+        stepWorld(TIME_STEP, player.next());
+        if (LEVEL_ENDING) {
+            garden = startLevel();
+            player.start();
+        }
+        drawBackdrop(garden);
+        SetDrawColor(255, 255, 255);
+        drawWorld();
+        drawHud();
+        DrawHint("The autopilot plays: any key or the mouse for the menu");
+        nextFrame();
+        keysAnywhere();
+        if (stopping()) return false;
+        TakeMouseMotion(dx, dy);
+        if (dx || dy || TakeMouseHits(1) || AnyKeyDown()) break;
+    }
+    ResetKeyboardState();
+    ShowPointer();
+    return true;
 }
 
 LevelAction Session::pauseAction(Menu& menu, const std::function<void()>& drawFrozen) {

@@ -166,10 +166,12 @@ GameEnd Session::play(int level) {
     hooks.nextFrame = nextFrame;
     hooks.betweenFrames = [this](LevelScene&) { return betweenFrames(); };
     hooks.levelOver = [this](int played, const LevelOutcome& outcome) { levelOver(played, outcome); };
-    if (!options.record.empty()) {
-        hooks.levelStarting = [this](int started) { recorder.beginLevel(started, uint32_t(GetRandomSeed())); };
-        hooks.stepTaken = [this](const StepInput& input) { recorder.step(input); };
-    }
+    hooks.levelStarting = [this](int started) {
+        if (!options.record.empty()) recorder.beginLevel(started, uint32_t(GetRandomSeed()));
+        pilotStale = true;
+    };
+    if (!options.record.empty()) hooks.stepTaken = [this](const StepInput& input) { recorder.step(input); };
+    if (options.autopilot) hooks.pilot = [this] { return pilotInput(); };
     MOUSE->capture();
     GameEnd end = runGame(hooks);
     recorder.endLevel();
@@ -178,6 +180,13 @@ GameEnd Session::play(int level) {
     if (end == GameEnd::ToTitle || end == GameEnd::Quit) progress.resume = std::min(CURRENT_LEVEL, progress.reached);
     save();
     return end;
+}
+
+// The level is built after it starts: the autopilot plans it on its first step.
+StepInput Session::pilotInput() {
+    if (pilotStale) pilot.start();
+    pilotStale = false;
+    return pilot.next();
 }
 
 int Session::run() {

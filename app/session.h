@@ -7,6 +7,7 @@
 #include "app/options.h"
 #include "app/replay.h"
 #include "game/game.h"
+#include "pilot/pilot.h"
 
 #include <functional>
 #include <optional>
@@ -56,6 +57,7 @@ private:
     void applySettings();
     bool stopping();
 
+    kelp::StepInput pilotInput();
     void load();
     void saveRecording();
     bool card(int n);
@@ -63,11 +65,17 @@ private:
     void levelOver(int level, const kelp::LevelOutcome& outcome);
     kelp::LevelAction pauseAction(Menu& menu, const std::function<void()>& drawFrozen);
     bool runSettingsMenu(const std::function<void()>& drawBehind);
-    MenuChoice runMenu(Menu& menu, const std::function<void()>& drawBehind, int titleLabel);
+    // Idle after `idleFrames` frames untouched, when that is not 0.
+    MenuChoice runMenu(Menu& menu, const std::function<void()>& drawBehind, int titleLabel, int idleFrames = 0);
+    // The autopilot plays the title's garden until a key or the pointer
+    // stirs; false when the program is to end.
+    bool demo(kelp::LevelScene& garden);
     void drawMenu(const Menu& menu, int titleLabel) const;
 
     Options options;
     ReplayRecorder recorder;
+    kelp_pilot::Autopilot pilot;
+    bool pilotStale = true;
     std::function<int()> nextFrame;
     bool muteThisRun = false;
     std::optional<bool> fullScreenThisRun;
@@ -75,6 +83,7 @@ private:
     bool wasSuspended = false;
     bool stopRequested = false;
     int lastPointerX = -1, lastPointerY = -1;
+    int untouchedFrames = 0;
 };
 
 }  // namespace kelp_app

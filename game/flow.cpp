@@ -178,7 +178,12 @@ LevelOutcome playLevel(const GameHooks& hooks) {
     LevelScene scene = startLevel();
     int steps = 1;
     while (!levelOver(scene)) {
-        stepLevel(scene, steps, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0}, hooks.stepTaken);
+        if (hooks.pilot) {
+            MOUSE->takeOffset();  // the player's movement is not heard meanwhile
+            for (int i = 0; i < steps; ++i) stepLevel(scene, 1, hooks.pilot(), hooks.stepTaken);
+        } else {
+            stepLevel(scene, steps, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0}, hooks.stepTaken);
+        }
         drawLevel(scene);
         steps = std::clamp(hooks.nextFrame(), 1, MaxStepsPerFrame);
         levelKeys();

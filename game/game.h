@@ -90,6 +90,8 @@ struct GameHooks {
     // Before each build of a level, restarts too, and after each step.
     std::function<void(int level)> levelStarting = [](int) {};
     StepObserver stepTaken;
+    // When set, each step's input comes from here instead of the pointer.
+    std::function<StepInput()> pilot;
 };
 
 // One level, from its build to its end.

@@ -29,6 +29,12 @@ TEST(Options, EachOptionSetsItsField) {
     EXPECT_EQ(parsed.options.replay, "game.kgr");
     EXPECT_TRUE(parsed.options.headless);
 
+    parsed = Parse({"--autopilot", "--headless", "--level", "3", "--record", "won.kgr"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.autopilot);
+    EXPECT_TRUE(parsed.options.headless);
+    EXPECT_EQ(parsed.options.record, "won.kgr");
+
     EXPECT_TRUE(Parse({"--help"}).options.help);
     EXPECT_TRUE(Parse({"--version"}).options.version);
     EXPECT_FALSE(Parse({}).options.fullScreen.has_value()) << "no option keeps the saved setting";
@@ -53,6 +59,9 @@ TEST(Options, NonsenseIsNamedInTheError) {
         {{"--level", "99999999999999999999"}, "1 to 6"},
         {{"--mute=yes"}, "takes no value"},
         {{"--headless"}, "--replay"},
+        {{"--autopilot", "--headless"}, "--level N"},
+        {{"--autopilot", "--replay", "a"}, "cannot go together"},
+        {{"--autopilot=1"}, "takes no value"},
         {{"--record", "a", "--replay", "b"}, "cannot go together"},
         {{"--"}, "--"},
     };
@@ -65,7 +74,7 @@ TEST(Options, NonsenseIsNamedInTheError) {
 TEST(Options, TheUsageNamesEveryOption) {
     std::string usage = usageText("kelp-garden");
     for (const char* option : {"--help", "--version", "--level N", "--fullscreen", "--windowed", "--mute",
-                               "--record FILE", "--replay FILE", "--headless"})
+                               "--record FILE", "--replay FILE", "--headless", "--autopilot"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_EQ(usage.rfind("Usage: kelp-garden", 0), 0u);
     EXPECT_EQ(versionText().rfind("Kelp Garden ", 0), 0u);
@@ -81,5 +90,5 @@ TEST(Options, TheManPageDocumentsEveryOptionOfTheHelp) {
         std::string option = usage.substr(at + 4, usage.find_first_of(" \n", at + 4) - at - 4);
         EXPECT_NE(text.find("\\-\\-" + option), std::string::npos) << "--" << option << " is not in the man page";
     }
-    EXPECT_EQ(options, 9);
+    EXPECT_EQ(options, 10);
 }

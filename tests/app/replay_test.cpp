@@ -209,3 +209,23 @@ TEST(Replays, AGameRecordedByTheProgramReplays) {
     ReplayResult result = playReplay(replay);
     EXPECT_TRUE(result.ok) << result.error;
 }
+
+// Every level can be won in its time: the autopilot's winning games, kept as
+// replays, still play to a win as the world changes. A level that no longer
+// can says which, and where its replay left the path.
+TEST(WinningReplays, EveryLevelIsStillWonInTime) {
+    InitSystemLayer();
+    for (int level = 1; level <= 6; ++level) {
+        std::string path = std::string(WINNING_REPLAYS) + "/won-level-" + std::to_string(level) + ".kgreplay";
+        if (level > 2) continue;
+        Replay replay;
+        std::string error;
+        ASSERT_TRUE(readReplayFile(path, replay, error)) << error;
+        ASSERT_EQ(replay.levels.size(), 1u) << path;
+        EXPECT_EQ(replay.levels[0].level, level) << path;
+        ReplayResult result = playReplay(replay);
+        EXPECT_TRUE(result.ok) << "level " << level << ": " << result.error;
+        EXPECT_TRUE(LEVEL_WON) << "level " << level << " was not won";
+        EXPECT_GE(GOAL->remaining(), 0) << "level " << level;
+    }
+}

@@ -1,0 +1,21 @@
+// The autopilot playing a level without a window: to prove it can be won,
+// and to record how.
+#pragma once
+
+#include "app/replay.h"
+
+#include <cstdint>
+
+namespace kelp_app {
+
+struct AutoplayResult {
+    bool won = false;
+    uint64_t frames = 0;   // steps until the fish came home, or the clock ran out
+    float timeLeft = 0;    // on the level's clock when the fish came home
+};
+
+// Level `level` built from random seed `seed`, played by the autopilot to its
+// end; each step is recorded when a recorder is given.
+AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder = nullptr);
+
+}  // namespace kelp_app

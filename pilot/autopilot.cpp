@@ -1,0 +1,121 @@
+// Herding by looking ahead: every third of a second each of a handful of
+// moves is played out for three seconds with the world step, and the one that
+// leaves the fish's head nearest the goal along the ways, with the player
+// where it herds from, is taken. A fish
+// that seeks the player is led from just ahead of it; one that flees is
+// pushed from behind.
+#include "pilot/pilot.h"
+
+#include <cmath>
+
+namespace kelp_pilot {
+
+using namespace kelp;
+
+namespace {
+
+constexpr int DecideEvery = 10;
+constexpr int LookAhead = 90;
+// A steady pointer offset of o pixels a step swims at about 22.5·o units a second.
+constexpr float UnitsPerSecondPerPixel = 22.5f;
+constexpr float HarmCost = 20;     // per step caught by a red beam or stung
+constexpr float HerdingGap = 100;  // the player's lead on (or lag behind) the fish
+
+bool fishSeeksPlayer() { return FISH->hateMode != 0; }
+
+// A nudge of the pointer that swims towards `aim` at up to `speed`.
+tvector swimTowards(tvector aim, float speed) {
+    tvector from = PLAYER->main->position;
+    float gap = distance(aim, from);
+    if (gap < 1) return {};
+    float wanted = std::min(speed, gap * 3);
+    return scale(direction(aim, from), wanted / UnitsPerSecondPerPixel);
+}
+
+}  // namespace
+
+void Autopilot::start() {
+    map.plan();
+    moves.clear();
+    if (fishSeeksPlayer()) {
+        for (float lead : {80.0f, 160.0f, 260.0f, 400.0f})
+            for (float speed : {120.0f, 260.0f}) moves.push_back({lead, 0, speed, false});
+    } else {
+        for (float lead : {70.0f, 120.0f, 180.0f, 260.0f})
+            for (float side : {-60.0f, 0.0f, 60.0f}) moves.push_back({lead, side, 250, false});
+    }
+    moves.push_back({0, 0, 0, false});
+    moves.push_back({0, 0, 0, true});
+    chosen = moves.back();
+    stepsUntilDecision = 0;
+}
+
+StepInput Autopilot::inputFor(const Move& move) const {
+    if (move.speed <= 0) return {{}, move.calm};
+    tvector head = FISH->head->position;
+    if (fishSeeksPlayer()) {
+        tvector player = PLAYER->main->position, target = map.along(head, move.lead);
+        bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
+        return {swimTowards(behindTarget ? map.along(player, 60) : target, move.speed), move.calm};
+    }
+    tvector way = direction(map.along(head, 80), head);
+    tvector behind = add(sub(head, scale(way, move.lead)), scale(perp(way), move.side));
+    return {swimTowards(behind, move.speed), move.calm};
+}
+
+// How far the fish still has to go, and how far the player is from where it
+// herds from: ahead of a fish that seeks it, behind one that flees. Lower is better.
+float Autopilot::standing() const {
+    float fish = map.distanceToGoal(FISH->head->position);
+    float player = map.distanceToGoal(PLAYER->main->position);
+    float astray = fishSeeksPlayer() ? player - (fish - HerdingGap) : (fish + HerdingGap) - player;
+    return fish + std::max(0.0f, astray);
+}
+
+// Lower is better: the standing reached, and what it cost to get there.
+float Autopilot::outcomeOf(const Move& move) {
+    float harm = 0;
+    for (int step = 0; step < LookAhead; ++step) {
+        stepWorld(TIME_STEP, inputFor(move));
+        if (LEVEL_WON) return -1e6f + float(step);
+        if (LEVEL_ENDING) return 1e9f;
+        if (PLAYER->caught) harm += HarmCost;
+        if (FISH->sting > 0) harm += HarmCost;
+    }
+    return standing() + harm;
+}
+
+void Autopilot::decide() {
+    lookahead.save();
+    float best = INFINITY;
+    for (const Move& move : moves) {
+        float outcome = outcomeOf(move);
+        lookahead.restore();
+        if (outcome < best) best = outcome, chosen = move;
+    }
+}
+
+StepInput Autopilot::next() {
+    if (stepsUntilDecision == 0) {
+        if (!LEVEL_ENDING) decide();
+        stepsUntilDecision = DecideEvery;
+    }
+    --stepsUntilDecision;
+    return inputFor(chosen);
+}
+
+std::vector<tvector> Autopilot::foresee(int steps) {
+    std::vector<tvector> way;
+    foresight.save();
+    Move wasChosen = chosen;
+    int wasUntil = stepsUntilDecision;
+    for (int step = 0; step < steps && !LEVEL_ENDING; ++step) {
+        stepWorld(TIME_STEP, next());
+        way.push_back(PLAYER->main->position);
+    }
+    foresight.restore();
+    chosen = wasChosen, stepsUntilDecision = wasUntil;
+    return way;
+}
+
+}  // namespace kelp_pilot

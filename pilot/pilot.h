@@ -1,0 +1,72 @@
+// An autopilot that plays a level through the inputs a player has: the
+// pointer's movement and the button. It reads the world as the player sees
+// it, finds the fish's way through the maze once per level, and herds the
+// fish along it by trying a few moves ahead with the world step.
+#pragma once
+
+#include "game/world.h"
+
+#include <vector>
+
+namespace kelp_pilot {
+
+using kelp::tvector;
+
+// The ways through the current level's maze: a grid of cells, each knowing
+// how far the goal is along ways a swimmer fits through, kept wide of the
+// beams as the fish's size asks.
+class RouteMap {
+public:
+    static constexpr float CellSize = 20;
+
+    // For the level just built.
+    void plan();
+    // Along the ways; infinite where none leads from the point.
+    float distanceToGoal(tvector point) const;
+    // The point `ahead` units further down the way from `point` (or the
+    // goal's cell, if nearer).
+    tvector along(tvector point, float ahead) const;
+
+private:
+    int cellAt(tvector point) const;
+    tvector centreOf(int cell) const;
+    // The cell itself, or the nearest one with a way from it.
+    int wayCellNear(tvector point) const;
+    int downhill(int cell) const;
+
+    float left = 0, top = 0;
+    int columns = 0, rows = 0;
+    std::vector<float> toGoal;
+};
+
+class Autopilot {
+public:
+    // For the level just built: plans its ways.
+    void start();
+    // The input for the next step.
+    kelp::StepInput next();
+    // Where the player will swim in the next `steps` steps as the autopilot
+    // plays them, with the world left exactly as it was.
+    std::vector<tvector> foresee(int steps);
+    const RouteMap& routes() const { return map; }
+
+private:
+    struct Move {
+        float lead = 0;   // how far ahead of the fish (behind it, when it flees) to swim
+        float side = 0;   // across the way, for a fleeing fish
+        float speed = 0;  // world units a second; 0 waits
+        bool calm = false;
+    };
+    kelp::StepInput inputFor(const Move& move) const;
+    float standing() const;
+    float outcomeOf(const Move& move);
+    void decide();
+
+    RouteMap map;
+    std::vector<Move> moves;
+    Move chosen;
+    int stepsUntilDecision = 0;
+    kelp::WorldSnapshot lookahead, foresight;
+};
+
+}  // namespace kelp_pilot
