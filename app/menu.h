@@ -12,7 +12,8 @@ namespace kelp_app {
 enum class Command {
     None, Continue, NewGame, Levels, Settings, Quit, Resume, Restart, QuitToTitle, QuitGame, Back,
     PlayLevel, Volume, Mute, FullScreen, PointerSpeed, GoalArrow,
-    Idle,  // the menu was left untouched for a while
+    ShowWay,  // the autopilot's way ahead, shown before play resumes
+    Idle,     // the menu was left untouched for a while
 };
 
 struct MenuItem {

@@ -20,6 +20,8 @@ constexpr int KeyEscape = 27, KeyEnter = 13, KeySpace = 32, KeyLeft = 37, KeyUp 
 constexpr float PauseDim = 0.55f;
 // The title left untouched this long shows the autopilot playing.
 constexpr int DemoAfterFrames = 20 * 30;
+// "Show me the way": five seconds of the autopilot's way, shown for three.
+constexpr int WaySteps = 5 * 30, WayFrames = 3 * 30;
 
 ImageRef labels, titleName, frozen;
 
@@ -62,6 +64,31 @@ void DrawHint(const std::string& hint) {
     SetDrawColor(200, 225, 220);
     SetDrawAlpha(0.8f);
     DrawSmallPrint(hint, 400, 772, true, 1.5f);
+    resetDrawState();
+}
+
+void DrawFrozenPicture() {
+    resetDrawState();
+    SetBlendMode(BLEND_SOLID);
+    DrawImageAt(frozen, GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f, 0);
+    resetDrawState();
+}
+
+// Faint lights along where the swimmer will go, and a brighter one running
+// ahead along them, `progress` of the way.
+void DrawWay(const std::vector<tvector>& way, float progress) {
+    if (way.empty()) return;
+    resetDrawState();
+    SetBlendMode(BLEND_ADD);
+    SetDrawColor(160, 255, 230);
+    setUniformScale(0.18f);
+    for (size_t i = 0; i < way.size(); i += 3) {
+        SetDrawAlpha(0.3f * (1 - float(i) / float(way.size())) + 0.1f);
+        drawImageAt(light, way[i], 0, 0);
+    }
+    SetDrawAlpha(0.8f);
+    setUniformScale(0.4f);
+    drawImageAt(light, way[std::min(way.size() - 1, size_t(progress * float(way.size())))], 0, 0);
     resetDrawState();
 }
 
@@ -237,8 +264,25 @@ LevelAction Session::pauseAction(Menu& menu, const std::function<void()>& drawFr
         case Command::Settings:
             if (!runSettingsMenu(drawFrozen)) return LevelAction::Quit;
             break;
+        case Command::ShowWay:
+            showTheWay();
+            return stopping() ? LevelAction::Quit : LevelAction::Play;
         default: break;
         }
+    }
+}
+
+void Session::showTheWay() {
+    if (pilotStale) pilot.start();
+    pilotStale = false;
+    std::vector<tvector> way = pilot.foresee(WaySteps);
+    HidePointer();
+    for (int frame = 0; frame < WayFrames && !stopping(); ++frame) {
+        DrawFrozenPicture();
+        DrawWay(way, float(frame) / WayFrames);
+        DrawHint("The way for the next five seconds, then play goes on");
+        nextFrame();
+        keysAnywhere();
     }
 }
 
@@ -248,10 +292,7 @@ LevelAction Session::pause() {
     AudioHoldVoices(true);
     MOUSE->release();
     auto drawFrozen = [] {
-        resetDrawState();
-        SetBlendMode(BLEND_SOLID);
-        DrawImageAt(frozen, GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f, 0);
-        resetDrawState();
+        DrawFrozenPicture();
         SetDrawColor(0, 0, 0);
         SetDrawAlpha(PauseDim);
         FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
@@ -260,10 +301,7 @@ LevelAction Session::pause() {
     Menu menu = pauseMenu();
     LevelAction action = pauseAction(menu, drawFrozen);
     // The level's own picture goes back, for the veils' trails to build on.
-    resetDrawState();
-    SetBlendMode(BLEND_SOLID);
-    DrawImageAt(frozen, GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f, 0);
-    resetDrawState();
+    DrawFrozenPicture();
     AudioHoldVoices(false);
     if (action == LevelAction::Play || action == LevelAction::Restart) {
         MOUSE->capture();

@@ -58,6 +58,8 @@ private:
     bool stopping();
 
     kelp::StepInput pilotInput();
+    // The autopilot's way ahead drawn over the paused level for a while.
+    void showTheWay();
     void load();
     void saveRecording();
     bool card(int n);

@@ -9,11 +9,11 @@ namespace kelp_labels {
 
 constexpr int CellWidth = 420, CellHeight = 60;
 
-constexpr std::array<std::string_view, 22> Texts = {
+constexpr std::array<std::string_view, 23> Texts = {
     "Continue", "New game",   "Levels",        "Settings",  "Quit",      "Resume",
     "Restart level", "Quit to title", "Quit game", "Paused", "Volume", "Mute",
     "Full screen", "Pointer speed", "Way to the goal", "Back", "Level 1", "Level 2",
-    "Level 3", "Level 4", "Level 5", "Level 6",
+    "Level 3", "Level 4", "Level 5", "Level 6", "Show me the way",
 };
 
 // The cell of a label; a label not in the list fails to compile where it is
