@@ -14,12 +14,15 @@ using namespace kelp;
 
 namespace {
 
-constexpr int DecideEvery = 10;
-constexpr int LookAhead = 90;
+constexpr int DecideEvery = 15;
+constexpr int LookAhead = 150;
 // A steady pointer offset of o pixels a step swims at about 22.5·o units a second.
 constexpr float UnitsPerSecondPerPixel = 22.5f;
-constexpr float HarmCost = 20;     // per step caught by a red beam or stung
+constexpr float HarmCost = 100;    // per step caught by a red beam or stung
 constexpr float HerdingGap = 100;  // the player's lead on (or lag behind) the fish
+constexpr float OutOfSightCost = 200, AslantCost = 100;
+// A move's lead that swims at the fish's head instead: a push frees it from a trap.
+constexpr float NudgeTheFish = -1;
 
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
 
@@ -46,6 +49,7 @@ void Autopilot::start() {
     }
     moves.push_back({0, 0, 0, false});
     moves.push_back({0, 0, 0, true});
+    moves.push_back({NudgeTheFish, 0, 260, false});
     chosen = moves.back();
     stepsUntilDecision = 0;
 }
@@ -53,6 +57,7 @@ void Autopilot::start() {
 StepInput Autopilot::inputFor(const Move& move) const {
     if (move.speed <= 0) return {{}, move.calm};
     tvector head = FISH->head->position;
+    if (move.lead == NudgeTheFish) return {swimTowards(head, move.speed), move.calm};
     if (fishSeeksPlayer()) {
         tvector player = PLAYER->main->position, target = map.along(head, move.lead);
         bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
@@ -68,8 +73,16 @@ StepInput Autopilot::inputFor(const Move& move) const {
 float Autopilot::standing() const {
     float fish = map.distanceToGoal(FISH->head->position);
     float player = map.distanceToGoal(PLAYER->main->position);
-    float astray = fishSeeksPlayer() ? player - (fish - HerdingGap) : (fish + HerdingGap) - player;
-    return fish + std::max(0.0f, astray);
+    tvector head = FISH->head->position, swimmer = PLAYER->main->position;
+    if (fishSeeksPlayer()) {
+        // It swims straight at the player: a beam between them holds it back.
+        float hidden = map.inSight(head, swimmer) ? 0 : OutOfSightCost;
+        return fish + std::max(0.0f, player - (fish - HerdingGap)) + hidden;
+    }
+    // It flees straight away from the player: best along its way.
+    tvector way = direction(map.along(head, 80), head);
+    float aslant = (1 - dot(way, direction(head, swimmer))) * AslantCost;
+    return fish + std::max(0.0f, (fish + HerdingGap) - player) + aslant;
 }
 
 // Lower is better: the standing reached, and what it cost to get there.

@@ -26,6 +26,8 @@ public:
     // The point `ahead` units further down the way from `point` (or the
     // goal's cell, if nearer).
     tvector along(tvector point, float ahead) const;
+    // True when no blue beam crosses the straight line between the points.
+    bool inSight(tvector from, tvector to) const;
 
 private:
     int cellAt(tvector point) const;
@@ -37,6 +39,7 @@ private:
     float left = 0, top = 0;
     int columns = 0, rows = 0;
     std::vector<float> toGoal;
+    std::vector<std::pair<tvector, tvector>> blueBeams;
 };
 
 class Autopilot {

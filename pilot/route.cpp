@@ -13,10 +13,20 @@ using namespace kelp;
 
 namespace {
 
-// The player (radius 15) is pushed within 20 of a blue beam's line and within
-// 25 of a ball; hidden balls push nothing.
-constexpr float BeamClearance = 21, BallClearance = 26;
+// A body of radius r is pushed within r + 5 of a blue beam's line and within
+// r + 10 of a ball; hidden balls push nothing. The ways are the fish's: wide
+// enough for the bulk of its body.
+constexpr float BeamReach = 5, BallReach = 10, PlayerRadius = 15;
+// Where the fish's body only squeezes through, a way costs up to this many
+// times more, the more the tighter.
+constexpr float SqueezeCost = 30;
+// Where a ball pushes the player, a way costs this much more.
+constexpr float PushedCost = 50;
+// Beside a red beam a way costs up to this many times more, the more it fires.
+constexpr float RedCost = 30;
 constexpr float Margin = 400;
+// How far a body pressed off the ways looks for them, in cells.
+constexpr int NearCells = 12;
 
 float distanceToSegment(tvector p, tvector a, tvector b) {
     tvector ab = sub(b, a);
@@ -28,26 +38,36 @@ struct Clearance {
     float blue = INFINITY;  // to a blue beam's line
     float ball = INFINITY;  // to a ball that pushes
     float red = INFINITY;   // to a red beam's line
+    float duty = 0;         // of the nearest red beam
 };
 
 struct Wall {
     tvector a, b;
-    bool red;
+    bool red;     // a red beam that rests at times
+    float duty;   // the share of the time it fires
 };
 
 struct Maze {
     std::vector<Wall> walls;
-    std::vector<tvector> balls;
+    std::vector<tvector> balls;  // and the traps at red beams' hidden ends
 };
 
 Maze mazeOfTheLevel() {
     Maze maze;
     for (int i = 0; i <= LAST_BEAM; ++i) {
         const tbeam& beam = *BEAMS[i];
-        maze.walls.push_back({beam.ballA->position, beam.ballB->position, dynamic_cast<const tredbeam*>(&beam) != nullptr});
+        // A red beam that rests between its firings can be passed; one that never rests is a wall.
+        auto* red = dynamic_cast<const tredbeam*>(&beam);
+        bool rests = red && red->onTime < red->period;
+        maze.walls.push_back({beam.ballA->position, beam.ballB->position, rests, rests ? red->onTime / red->period : 0});
     }
     for (int i = 0; i <= LAST_BALL; ++i)
         if (!BALLS[i]->hidden) maze.balls.push_back(BALLS[i]->position);
+    // A firing red beam pulls a body into its hidden ends and holds it there.
+    for (int i = 0; i <= LAST_BEAM; ++i)
+        if (dynamic_cast<const tredbeam*>(BEAMS[i].get()))
+            for (const BallRef& end : {BEAMS[i]->ballA, BEAMS[i]->ballB})
+                if (end->hidden) maze.balls.push_back(end->position);
     return maze;
 }
 
@@ -55,20 +75,22 @@ Clearance clearanceAt(tvector p, const Maze& maze) {
     Clearance c;
     for (const Wall& wall : maze.walls) {
         float d = distanceToSegment(p, wall.a, wall.b);
-        (wall.red ? c.red : c.blue) = std::min(wall.red ? c.red : c.blue, d);
+        if (!wall.red) c.blue = std::min(c.blue, d);
+        else if (d < c.red) c.red = d, c.duty = wall.duty;
     }
     for (tvector ball : maze.balls) c.ball = std::min(c.ball, distance(p, ball));
     return c;
 }
 
 // What crossing a cell costs, per unit of way: the fish's widest part wants
-// room either side, and a red beam, passable while it rests, is crossed only
-// when nothing else will do.
+// room either side and squeezes through only where nothing else will do; a
+// red beam, passable while it rests, is crossed only when nothing else will.
 float costOf(const Clearance& c, float fishRadius) {
     float wanted = fishRadius + 30;
-    float room = std::min(c.blue, c.ball);
-    float cost = 1 + 3 * std::max(0.0f, wanted - room) / wanted;
-    if (c.red < wanted) cost += 4;
+    float cost = 1 + 3 * std::max(0.0f, wanted - c.blue) / wanted;
+    float squeeze = std::max({0.0f, fishRadius + BeamReach - c.blue, fishRadius + BallReach - c.ball});
+    cost += SqueezeCost * squeeze / fishRadius;
+    if (c.red < wanted) cost += RedCost * (0.1f + c.duty);
     return cost;
 }
 
@@ -87,10 +109,15 @@ void RouteMap::plan() {
     float fishRadius = *std::max_element(FISH->radii.begin(), FISH->radii.begin() + FISH->segmentCount);
 
     Maze maze = mazeOfTheLevel();
+    blueBeams.clear();
+    for (const Wall& wall : maze.walls)
+        if (!wall.red) blueBeams.push_back({wall.a, wall.b});
     std::vector<float> cost(size_t(columns) * rows, INFINITY);
     for (int cell = 0; cell < columns * rows; ++cell) {
         Clearance c = clearanceAt(centreOf(cell), maze);
-        if (c.blue >= BeamClearance && c.ball >= BallClearance) cost[cell] = costOf(c, fishRadius);
+        // A ball's push is soft: the player gets by one a little nearer than it reaches, at a cost.
+        if (c.blue >= PlayerRadius + BeamReach && c.ball >= PlayerRadius + BeamReach)
+            cost[cell] = costOf(c, fishRadius) + (c.ball < PlayerRadius + BallReach ? PushedCost : 0);
     }
 
     toGoal.assign(cost.size(), INFINITY);
@@ -140,8 +167,8 @@ int RouteMap::wayCellNear(tvector p) const {
     int best = cell;
     float bestDistance = INFINITY;
     int x = cell % columns, y = cell / columns;
-    for (int dy = -3; dy <= 3; ++dy)
-        for (int dx = -3; dx <= 3; ++dx) {
+    for (int dy = -NearCells; dy <= NearCells; ++dy)
+        for (int dx = -NearCells; dx <= NearCells; ++dx) {
             int nx = x + dx, ny = y + dy;
             if (nx < 0 || ny < 0 || nx >= columns || ny >= rows) continue;
             int near = ny * columns + nx;
@@ -181,6 +208,18 @@ tvector RouteMap::along(tvector p, float ahead) const {
         cell = next;
     }
     return centreOf(cell);
+}
+
+bool RouteMap::inSight(tvector from, tvector to) const {
+    tvector d = sub(to, from);
+    for (const auto& [a, b] : blueBeams) {
+        tvector e = sub(b, a);
+        float denominator = cross(d, e);
+        if (std::fabs(denominator) < 1e-6f) continue;
+        float t = cross(sub(a, from), e) / denominator, u = cross(sub(a, from), d) / denominator;
+        if (t >= 0 && t <= 1 && u >= 0 && u <= 1) return false;
+    }
+    return true;
 }
 
 }  // namespace kelp_pilot

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstring>
 
 using namespace kelp;
@@ -210,14 +211,15 @@ TEST(Replays, AGameRecordedByTheProgramReplays) {
     EXPECT_TRUE(result.ok) << result.error;
 }
 
-// Every level can be won in its time: the autopilot's winning games, kept as
-// replays, still play to a win as the world changes. A level that no longer
-// can says which, and where its replay left the path.
-TEST(WinningReplays, EveryLevelIsStillWonInTime) {
+// Levels proven winnable in their time: the autopilot's winning games, kept
+// as replays, still play to a win as the world changes. A level that no
+// longer can says which, and where its replay left the path.
+TEST(WinningReplays, EachStillWinsInTime) {
     InitSystemLayer();
+    int proven = 0;
     for (int level = 1; level <= 6; ++level) {
         std::string path = std::string(WINNING_REPLAYS) + "/won-level-" + std::to_string(level) + ".kgreplay";
-        if (level > 2) continue;
+        if (!std::filesystem::exists(path)) continue;
         Replay replay;
         std::string error;
         ASSERT_TRUE(readReplayFile(path, replay, error)) << error;
@@ -227,5 +229,7 @@ TEST(WinningReplays, EveryLevelIsStillWonInTime) {
         EXPECT_TRUE(result.ok) << "level " << level << ": " << result.error;
         EXPECT_TRUE(LEVEL_WON) << "level " << level << " was not won";
         EXPECT_GE(GOAL->remaining(), 0) << "level " << level;
+        ++proven;
     }
+    EXPECT_GE(proven, 2) << "the replays of levels 1 and 2 are missing";
 }

@@ -1,0 +1,94 @@
+// The autopilot's ways through the maze and its look-ahead, on real levels
+// built without a screen.
+#include "pilot/pilot.h"
+
+#include "../game/world_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace kelp;
+using kelp_pilot::Autopilot;
+using kelp_pilot::RouteMap;
+
+namespace {
+
+// A level as the autopilot's headless runs build it.
+void BuildAsAutoplayed(int level) {
+    SetRandomSeed(4660 + level);
+    LEVEL_CLOCK->start();
+    STEERING = {};
+    buildLevel(level);
+}
+
+}  // namespace
+
+// On every level the fish and the player start on a way to the goal, the way
+// shortens as it is followed, and a beam blocks the sight across it.
+TEST(Routes, EveryLevelHasAWayFromTheStartToTheGoal) {
+    for (int level = 1; level <= 6; ++level) {
+        BuildAsAutoplayed(level);
+        RouteMap map;
+        map.plan();
+        tvector head = FISH->head->position;
+        float start = map.distanceToGoal(head);
+        ASSERT_TRUE(std::isfinite(start)) << "level " << level;
+        EXPECT_TRUE(std::isfinite(map.distanceToGoal(PLAYER->main->position))) << "level " << level;
+        EXPECT_GT(start, distance(head, GOAL->position)) << "level " << level << ": the way winds";
+        EXPECT_LT(map.distanceToGoal(GOAL->position), 100 + FISH->radii[0]) << "level " << level;
+        tvector p = head;
+        for (int hop = 0; hop < 10; ++hop) {
+            tvector next = map.along(p, 200);
+            EXPECT_LT(map.distanceToGoal(next), map.distanceToGoal(p)) << "level " << level << ", hop " << hop;
+            p = next;
+        }
+        const tbeam& beam = *BEAMS[1];  // a blue beam
+        tvector middle = scale(add(beam.ballA->position, beam.ballB->position), 0.5f);
+        tvector across = scale(perp(direction(beam.ballB->position, beam.ballA->position)), 10);
+        EXPECT_FALSE(map.inSight(add(middle, across), sub(middle, across))) << "level " << level;
+        EXPECT_TRUE(map.inSight(add(middle, across), add(middle, scale(across, 2)))) << "level " << level;
+    }
+}
+
+// Looking ahead leaves no trace: the world after foreseeing is the world
+// before, bit for bit, and the autopilot goes on deciding as it would have.
+TEST(Autopilot, ForeseeingTheWayChangesNothing) {
+    BuildAsAutoplayed(2);
+    Autopilot pilot, twin;
+    pilot.start();
+    twin.start();
+    std::vector<StepInput> inputs;
+    for (int step = 0; step < 40; ++step) {
+        StepInput input = pilot.next();
+        twin.next();
+        stepWorld(TIME_STEP, input);
+    }
+    uint64_t before = worldChecksum();
+    std::vector<tvector> way = pilot.foresee(150);
+    EXPECT_EQ(worldChecksum(), before);
+    ASSERT_EQ(way.size(), 150u);
+    EXPECT_GT(distance(way.front(), way.back()), 50.0f) << "the swimmer is on its way";
+    for (int step = 0; step < 40; ++step) {
+        StepInput a = pilot.next(), b = twin.next();
+        EXPECT_EQ(a.pointer.x, b.pointer.x) << "step " << step;
+        EXPECT_EQ(a.pointer.y, b.pointer.y) << "step " << step;
+        EXPECT_EQ(a.calm, b.calm) << "step " << step;
+        stepWorld(TIME_STEP, a);
+    }
+}
+
+// The autopilot plays through a player's inputs alone, the pointer's steps
+// no bigger than a hand makes, and herds the fish towards the goal.
+TEST(Autopilot, BringsTheFishNearerTheGoalWithAPlayersHands) {
+    BuildAsAutoplayed(1);
+    Autopilot pilot;
+    pilot.start();
+    float start = pilot.routes().distanceToGoal(FISH->head->position);
+    for (int step = 0; step < 20 * 30 && !LEVEL_ENDING; ++step) {
+        StepInput input = pilot.next();
+        ASSERT_LT(length(input.pointer), 20.0f) << "step " << step;
+        stepWorld(TIME_STEP, input);
+    }
+    EXPECT_LT(pilot.routes().distanceToGoal(FISH->head->position), start - 500);
+}
