@@ -1,6 +1,7 @@
 // The world step on each level (allocations counted: a step should make
 // none), the world drawing under the X server, and the paced frame rate.
 #include "game/game.h"
+#include "pilot/pilot.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,6 +37,28 @@ void StepWorld(benchmark::State& state) {
     for (auto _ : state) stepWorld(TIME_STEP, {});
     state.counters["allocations/step"] =
         double(allocations.load() - before) / double(state.iterations());
+}
+
+// The autopilot's decisions, each trying its moves five seconds ahead with
+// the world step: their time, and their allocations (none is the aim).
+void AutopilotDecision(benchmark::State& state) {
+    SetRandomSeed(4660 + int(state.range(0)));
+    LEVEL_CLOCK->start();
+    buildLevel(int(state.range(0)));
+    kelp_pilot::Autopilot pilot;
+    pilot.start();
+    for (int step = 0; step < 60; ++step) stepWorld(TIME_STEP, pilot.next());
+    WorldSnapshot start;
+    start.save();
+    int64_t before = allocations.load(), decisions = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        start.restore();
+        state.ResumeTiming();
+        for (int step = 0; step < 15; ++step) pilot.next();  // one decision in every 15 steps
+        ++decisions;
+    }
+    state.counters["allocations/decision"] = double(allocations.load() - before) / double(decisions);
 }
 
 bool OpenGameScreen() {
@@ -84,5 +107,6 @@ void PacedPresent(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(StepWorld)->DenseRange(1, 6)->Unit(benchmark::kMicrosecond);
+BENCHMARK(AutopilotDecision)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(DrawWorld)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond);
 BENCHMARK(PacedPresent)->Iterations(120)->Unit(benchmark::kMillisecond);

@@ -1,9 +1,8 @@
-// Herding by looking ahead: every third of a second each of a handful of
-// moves is played out for three seconds with the world step, and the one that
-// leaves the fish's head nearest the goal along the ways, with the player
-// where it herds from, is taken. A fish
-// that seeks the player is led from just ahead of it; one that flees is
-// pushed from behind.
+// Herding by looking ahead: every half second each of a handful of moves is
+// played out for five seconds with the world step, and the one that leaves
+// the fish's head nearest the goal along the ways, with the player where it
+// herds from, is taken. A fish that seeks the player is led from just ahead
+// of it; one that flees is pushed from behind.
 #include "pilot/pilot.h"
 
 #include <cmath>
