@@ -22,6 +22,11 @@ constexpr float HerdingGap = 100;  // the player's lead on (or lag behind) the f
 constexpr float OutOfSightCost = 200, AslantCost = 100;
 // A move's lead that swims at the fish's head instead: a push frees it from a trap.
 constexpr float NudgeTheFish = -1;
+// A move's lead that swims round the beams to where it herds from: ahead of
+// a fish that seeks the player, behind one that flees.
+constexpr float ToHerdingPlace = -3;
+constexpr float HerdingPlace = 180;
+constexpr float MaxAway = 2000;  // beyond this, far is far
 
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
 
@@ -49,6 +54,7 @@ void Autopilot::start() {
     moves.push_back({0, 0, 0, false});
     moves.push_back({0, 0, 0, true});
     moves.push_back({NudgeTheFish, 0, 260, false});
+    for (float speed : {150.0f, 300.0f}) moves.push_back({ToHerdingPlace, 0, speed, false});
     chosen = moves.back();
     stepsUntilDecision = 0;
 }
@@ -57,6 +63,8 @@ StepInput Autopilot::inputFor(const Move& move) const {
     if (move.speed <= 0) return {{}, move.calm};
     tvector head = FISH->head->position;
     if (move.lead == NudgeTheFish) return {swimTowards(head, move.speed), move.calm};
+    if (move.lead == ToHerdingPlace)
+        return {swimTowards(map.towardsAim(PLAYER->main->position, 60), move.speed), move.calm};
     if (fishSeeksPlayer()) {
         tvector player = PLAYER->main->position, target = map.along(head, move.lead);
         bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
@@ -78,10 +86,11 @@ float Autopilot::standing() const {
         float hidden = map.inSight(head, swimmer) ? 0 : OutOfSightCost;
         return fish + std::max(0.0f, player - (fish - HerdingGap)) + hidden;
     }
-    // It flees straight away from the player: best along its way.
+    // It flees straight away from the player: best along its way, from behind.
     tvector way = direction(map.along(head, 80), head);
     float aslant = (1 - dot(way, direction(head, swimmer))) * AslantCost;
-    return fish + std::max(0.0f, (fish + HerdingGap) - player) + aslant;
+    float away = std::min(map.distanceToAim(swimmer), MaxAway);
+    return fish + std::max(0.0f, (fish + HerdingGap) - player) + aslant + away;
 }
 
 // Lower is better: the standing reached, and what it cost to get there.
@@ -98,6 +107,8 @@ float Autopilot::outcomeOf(const Move& move) {
 }
 
 void Autopilot::decide() {
+    tvector head = FISH->head->position;
+    map.aimAt(fishSeeksPlayer() ? map.along(head, HerdingPlace) : map.behind(head, HerdingPlace));
     lookahead.save();
     float best = INFINITY;
     for (const Move& move : moves) {

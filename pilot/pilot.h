@@ -26,6 +26,14 @@ public:
     // The point `ahead` units further down the way from `point` (or the
     // goal's cell, if nearer).
     tvector along(tvector point, float ahead) const;
+    // The point `back` units up the way from `point`: behind it, seen from the goal.
+    tvector behind(tvector point, float back) const;
+    // Plans the player's swim to `target` by the shortest way it fits;
+    // towardsAim then gives the point `ahead` units along that swim.
+    void aimAt(tvector target);
+    tvector towardsAim(tvector point, float ahead) const;
+    // How far the swim to the aim is from the point; infinite where none leads.
+    float distanceToAim(tvector point) const;
     // True when no blue beam crosses the straight line between the points.
     bool inSight(tvector from, tvector to) const;
 
@@ -34,11 +42,16 @@ private:
     tvector centreOf(int cell) const;
     // The cell itself, or the nearest one with a way from it.
     int wayCellNear(tvector point) const;
-    int downhill(int cell) const;
+    using Entry = std::pair<float, int>;
+    void spread(std::vector<float>& field, const std::vector<float>& cost);
+    int step(const std::vector<float>& field, int cell, bool climb) const;
+    tvector walk(const std::vector<float>& field, tvector point, float distance, bool climb) const;
 
     float left = 0, top = 0;
     int columns = 0, rows = 0;
-    std::vector<float> toGoal;
+    std::vector<float> wayCost, swimCost;  // per cell: for the fish's way, the player's swim
+    std::vector<float> toGoal, toAim;
+    std::vector<Entry> frontier;
     std::vector<std::pair<tvector, tvector>> blueBeams;
 };
 

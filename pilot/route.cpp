@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <queue>
 
 namespace kelp_pilot {
 
@@ -120,22 +119,35 @@ void RouteMap::plan() {
             cost[cell] = costOf(c, fishRadius) + (c.ball < PlayerRadius + BallReach ? PushedCost : 0);
     }
 
-    toGoal.assign(cost.size(), INFINITY);
-    using Entry = std::pair<float, int>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
+    swimCost.assign(cost.size(), INFINITY);
+    for (size_t cell = 0; cell < cost.size(); ++cell)
+        if (std::isfinite(cost[cell])) swimCost[cell] = 1;
+    wayCost = std::move(cost);
+
+    toGoal.assign(wayCost.size(), INFINITY);
+    frontier.clear();
     // The fish is home when its head is this near: every open cell as near counts.
     float home = 100 + FISH->radii[0];
     for (int cell = 0; cell < columns * rows; ++cell) {
         float d = distance(centreOf(cell), GOAL->position);
-        if (d < home && std::isfinite(cost[cell])) {
+        if (d < home && std::isfinite(wayCost[cell])) {
             toGoal[cell] = d;
-            open.push({d, cell});
+            frontier.push_back({d, cell});
         }
     }
-    while (!open.empty()) {
-        auto [d, cell] = open.top();
-        open.pop();
-        if (d > toGoal[cell]) continue;
+    spread(toGoal, wayCost);
+    toAim.assign(wayCost.size(), INFINITY);
+}
+
+// Dijkstra's search outwards from the frontier's cells, whose distances are set.
+void RouteMap::spread(std::vector<float>& field, const std::vector<float>& cost) {
+    auto later = [](const Entry& a, const Entry& b) { return a.first > b.first; };
+    std::make_heap(frontier.begin(), frontier.end(), later);
+    while (!frontier.empty()) {
+        std::pop_heap(frontier.begin(), frontier.end(), later);
+        auto [d, cell] = frontier.back();
+        frontier.pop_back();
+        if (d > field[cell]) continue;
         int x = cell % columns, y = cell / columns;
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
@@ -143,12 +155,23 @@ void RouteMap::plan() {
                 if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= columns || ny >= rows) continue;
                 int next = ny * columns + nx;
                 float step = (dx && dy ? float(M_SQRT2) : 1.0f) * CellSize * cost[next];
-                if (d + step < toGoal[next]) {
-                    toGoal[next] = d + step;
-                    open.push({d + step, next});
+                if (d + step < field[next]) {
+                    field[next] = d + step;
+                    frontier.push_back({d + step, next});
+                    std::push_heap(frontier.begin(), frontier.end(), later);
                 }
             }
     }
+}
+
+void RouteMap::aimAt(tvector target) {
+    if (toGoal.empty()) return;
+    std::fill(toAim.begin(), toAim.end(), INFINITY);
+    frontier.clear();
+    int cell = wayCellNear(target);
+    toAim[cell] = 0;
+    frontier.push_back({0, cell});
+    spread(toAim, swimCost);
 }
 
 int RouteMap::cellAt(tvector p) const {
@@ -184,7 +207,8 @@ float RouteMap::distanceToGoal(tvector p) const {
     return toGoal[cell] + distance(p, centreOf(cell));
 }
 
-int RouteMap::downhill(int cell) const {
+// The neighbour lowest in the field, or highest when climbing.
+int RouteMap::step(const std::vector<float>& field, int cell, bool climb) const {
     int best = cell;
     int x = cell % columns, y = cell / columns;
     for (int dy = -1; dy <= 1; ++dy)
@@ -192,23 +216,34 @@ int RouteMap::downhill(int cell) const {
             int nx = x + dx, ny = y + dy;
             if (nx < 0 || ny < 0 || nx >= columns || ny >= rows) continue;
             int next = ny * columns + nx;
-            if (toGoal[next] < toGoal[best]) best = next;
+            if (!std::isfinite(field[next])) continue;
+            if (climb ? field[next] > field[best] : field[next] < field[best]) best = next;
         }
     return best;
 }
 
-tvector RouteMap::along(tvector p, float ahead) const {
+tvector RouteMap::walk(const std::vector<float>& field, tvector p, float distance, bool climb) const {
     if (toGoal.empty()) return p;
     int cell = wayCellNear(p);
-    float travelled = distance(p, centreOf(cell));
-    while (travelled < ahead) {
-        int next = downhill(cell);
+    float travelled = kelp::distance(p, centreOf(cell));
+    while (travelled < distance) {
+        int next = step(field, cell, climb);
         if (next == cell) break;
-        travelled += distance(centreOf(cell), centreOf(next));
+        travelled += kelp::distance(centreOf(cell), centreOf(next));
         cell = next;
     }
     return centreOf(cell);
 }
+
+float RouteMap::distanceToAim(tvector p) const {
+    if (toAim.empty()) return INFINITY;
+    int cell = wayCellNear(p);
+    return toAim[cell] + distance(p, centreOf(cell));
+}
+
+tvector RouteMap::along(tvector p, float ahead) const { return walk(toGoal, p, ahead, false); }
+tvector RouteMap::behind(tvector p, float back) const { return walk(toGoal, p, back, true); }
+tvector RouteMap::towardsAim(tvector p, float ahead) const { return walk(toAim, p, ahead, false); }
 
 bool RouteMap::inSight(tvector from, tvector to) const {
     tvector d = sub(to, from);
