@@ -102,6 +102,42 @@ TEST_F(Player, EscapePausesThePlayAreaAndEscapeAgainResumesIt) {
     EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
 }
 
+// "Show me the way" leaves the pause menu for the level standing still but
+// for the light running along the way, and after a few seconds play goes on.
+TEST_F(Player, ShowMeTheWayLightsThePathThenPlayGoesOn) {
+    GameProcess game;
+    unsigned long window = StartPlaying(game);
+    ASSERT_NE(window, 0u);
+    x11.PressKey(window, "Escape");
+    SleepSeconds(0.5);
+    PixmapRef menu = x11.Screenshot(window);
+    x11.PressKey(window, "Down");
+    x11.PressKey(window, "Down");
+    x11.PressKey(window, "Return");
+    // The way is worked out first: a moment in a release build, longer under the sanitizers.
+    PixmapRef showing = x11.Screenshot(window);
+    for (int tries = 0; tries < 60 && ChangedShare(*menu, *showing) < 0.2; ++tries) {
+        SleepSeconds(0.25);
+        showing = x11.Screenshot(window);
+    }
+    ASSERT_GT(ChangedShare(*menu, *showing), 0.2) << "the darkened menu gave way to the level";
+    SleepSeconds(0.3);
+    double running = ChangedShare(*showing, *x11.Screenshot(window));
+    EXPECT_GT(running, 0.0) << "the light runs along the way";
+    EXPECT_LT(running, 0.02) << "the level itself stands still";
+    double moving = 0;
+    for (int tries = 0; tries < 40 && moving < 0.05; ++tries) {
+        PixmapRef shot = x11.Screenshot(window);
+        SleepSeconds(0.25);
+        moving = ChangedShare(*shot, *x11.Screenshot(window));
+    }
+    EXPECT_GT(moving, 0.05) << "play went on";
+    x11.PressKey(window, "p");
+    SleepSeconds(0.3);
+    x11.PressKey(window, "q");
+    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+}
+
 TEST_F(Player, MuteIsRememberedAcrossRunsAndMBringsTheSoundBack) {
     SavedHome home;
     std::string capture = home.path + "/sound.raw";
