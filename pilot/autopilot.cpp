@@ -26,7 +26,7 @@ constexpr float NudgeTheFish = -1;
 // a fish that seeks the player, behind one that flees.
 constexpr float ToHerdingPlace = -3;
 constexpr float HerdingPlace = 180;
-constexpr float MaxAway = 2000;  // beyond this, far is far
+constexpr float MaxAway = 20000;  // beyond this, far is far
 
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
 
