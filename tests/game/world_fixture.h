@@ -3,13 +3,15 @@
 
 #include "game/game.h"
 
+#include "../render/open_screen.h"
+
 #include <gtest/gtest.h>
 
 // A square screen of this size with the game's pictures loaded and the view
 // centred on it, as start-up leaves it; null without an X server.
 inline GraphicsRef OpenGameScreen(int size) {
     InitSystemLayer();
-    GraphicsRef screen = OpenScreen(size, size, 0, 0, 0);
+    GraphicsRef screen = OpenTestScreen(size, size, 0);
     if (!screen) return nullptr;
     SetAutoCentreHandle(true);
     SetDefaultImageFlags(IMAGE_EDITABLE);

@@ -1,9 +1,8 @@
 // An 800 x 800 screen on the X server, and helpers that read its pixels back.
 #pragma once
 
-#include "render/render.h"
+#include "open_screen.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 struct Box {
@@ -19,7 +18,7 @@ class Screen : public ::testing::Test {
 protected:
     void SetUp() override {
         InitSystemLayer();
-        screen = OpenScreen(800, 800, 0, 60, 0);
+        screen = OpenTestScreen(800, 800, 60);
         ASSERT_NE(screen, nullptr) << "no OpenGL screen (" << SDL_GetError() << "): is an X server running?";
         SetBlendMode(BLEND_SOLID);
         ClearScreen();
