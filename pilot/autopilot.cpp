@@ -20,11 +20,7 @@ constexpr float UnitsPerSecondPerPixel = 22.5f;
 constexpr float HarmCost = 100;    // per step caught by a red beam or stung
 constexpr float HerdingGap = 100;  // the player's lead on (or lag behind) the fish
 constexpr float OutOfSightCost = 200, AslantCost = 100;
-// A move's lead that swims at the fish's head instead: a push frees it from a trap.
-constexpr float NudgeTheFish = -1;
-// A move's lead that swims round the beams to where it herds from: ahead of
-// a fish that seeks the player, behind one that flees.
-constexpr float ToHerdingPlace = -3;
+// Where the player herds from: ahead of a fish that seeks it, behind one that flees.
 constexpr float HerdingPlace = 180;
 constexpr float MaxAway = 20000;  // beyond this, far is far
 
@@ -46,29 +42,31 @@ void Autopilot::start() {
     moves.clear();
     if (fishSeeksPlayer()) {
         for (float lead : {80.0f, 160.0f, 260.0f, 400.0f})
-            for (float speed : {120.0f, 260.0f}) moves.push_back({lead, 0, speed, false});
+            for (float speed : {120.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, speed, false});
     } else {
         for (float lead : {70.0f, 120.0f, 180.0f, 260.0f})
-            for (float side : {-60.0f, 0.0f, 60.0f}) moves.push_back({lead, side, 250, false});
+            for (float side : {-60.0f, 0.0f, 60.0f}) moves.push_back({Herd::Chase, lead, side, 250, false});
     }
-    moves.push_back({0, 0, 0, false});
-    moves.push_back({0, 0, 0, true});
-    moves.push_back({NudgeTheFish, 0, 260, false});
-    for (float speed : {150.0f, 300.0f}) moves.push_back({ToHerdingPlace, 0, speed, false});
+    moves.push_back({Herd::Wait, 0, 0, 0, false});
+    moves.push_back({Herd::Wait, 0, 0, 0, true});
+    moves.push_back({Herd::Nudge, 0, 0, 260, false});
+    for (float speed : {150.0f, 300.0f}) moves.push_back({Herd::ToPlace, 0, 0, speed, false});
     chosen = moves.back();
     stepsUntilDecision = 0;
 }
 
 StepInput Autopilot::inputFor(const Move& move) const {
-    if (move.speed <= 0) return {{}, move.calm};
-    tvector head = FISH->head->position;
-    if (move.lead == NudgeTheFish) return {swimTowards(head, move.speed), move.calm};
-    if (move.lead == ToHerdingPlace)
-        return {swimTowards(map.towardsAim(PLAYER->main->position, 60), move.speed), move.calm};
-    if (fishSeeksPlayer()) {
-        tvector player = PLAYER->main->position, target = map.along(head, move.lead);
+    tvector head = FISH->head->position, player = PLAYER->main->position;
+    switch (move.herd) {
+    case Herd::Wait: return {{}, move.calm};
+    case Herd::Nudge: return {swimTowards(head, move.speed), move.calm};
+    case Herd::ToPlace: return {swimTowards(map.towardsAim(player, 60), move.speed), move.calm};
+    case Herd::Lead: {
+        tvector target = map.along(head, move.lead);
         bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
         return {swimTowards(behindTarget ? map.along(player, 60) : target, move.speed), move.calm};
+    }
+    case Herd::Chase: break;
     }
     tvector way = direction(map.along(head, 80), head);
     tvector behind = add(sub(head, scale(way, move.lead)), scale(perp(way), move.side));
@@ -78,9 +76,8 @@ StepInput Autopilot::inputFor(const Move& move) const {
 // How far the fish still has to go, and how far the player is from where it
 // herds from: ahead of a fish that seeks it, behind one that flees. Lower is better.
 float Autopilot::standing() const {
-    float fish = map.distanceToGoal(FISH->head->position);
-    float player = map.distanceToGoal(PLAYER->main->position);
     tvector head = FISH->head->position, swimmer = PLAYER->main->position;
+    float fish = map.distanceToGoal(head), player = map.distanceToGoal(swimmer);
     if (fishSeeksPlayer()) {
         // It swims straight at the player: a beam between them holds it back.
         float hidden = map.inSight(head, swimmer) ? 0 : OutOfSightCost;

@@ -67,10 +67,17 @@ public:
     const RouteMap& routes() const { return map; }
 
 private:
+    enum class Herd {
+        Lead,     // swim `lead` ahead of a seeking fish on its way
+        Chase,    // swim `lead` behind a fleeing fish, `side` across its way
+        Wait,     // stay, holding the button when `calm`
+        Nudge,    // swim at the fish's head: a push frees it from a trap
+        ToPlace,  // swim round the beams to where the player herds from
+    };
     struct Move {
-        float lead = 0;   // how far ahead of the fish (behind it, when it flees) to swim
-        float side = 0;   // across the way, for a fleeing fish
-        float speed = 0;  // world units a second; 0 waits
+        Herd herd = Herd::Wait;
+        float lead = 0, side = 0;
+        float speed = 0;  // world units a second
         bool calm = false;
     };
     kelp::StepInput inputFor(const Move& move) const;

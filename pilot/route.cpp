@@ -13,8 +13,8 @@ using namespace kelp;
 namespace {
 
 // A body of radius r is pushed within r + 5 of a blue beam's line and within
-// r + 10 of a ball; hidden balls push nothing. The ways are the fish's: wide
-// enough for the bulk of its body.
+// r + 10 of a ball; hidden balls push nothing. The ways are open where the
+// player fits, and dear where the fish would squeeze.
 constexpr float BeamReach = 5, BallReach = 10, PlayerRadius = 15;
 // Where the fish's body only squeezes through, a way costs up to this many
 // times more, the more the tighter.
