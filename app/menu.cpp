@@ -75,8 +75,8 @@ Menu titleMenu(const Progress& progress) {
 Menu pauseMenu() {
     Menu menu;
     menu.items = {Item(Cell("Resume"), Command::Resume), Item(Cell("Restart level"), Command::Restart),
-                  Item(Cell("Show me the way"), Command::ShowWay), Item(Cell("Settings"), Command::Settings), Item(Cell("Quit to title"), Command::QuitToTitle),
-                  Item(Cell("Quit game"), Command::QuitGame)};
+                  Item(Cell("Show me the way"), Command::ShowWay), Item(Cell("Settings"), Command::Settings),
+                  Item(Cell("Quit to title"), Command::QuitToTitle), Item(Cell("Quit game"), Command::QuitGame)};
     menu.shortcuts = {{'P', Command::Resume}, {'R', Command::Restart}, {'Q', Command::QuitGame}};
     return menu;
 }

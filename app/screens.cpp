@@ -273,9 +273,7 @@ LevelAction Session::pauseAction(Menu& menu, const std::function<void()>& drawFr
 }
 
 void Session::showTheWay() {
-    if (pilotStale) pilot.start();
-    pilotStale = false;
-    std::vector<tvector> way = pilot.foresee(WaySteps);
+    std::vector<tvector> way = levelPilot().foresee(WaySteps);
     HidePointer();
     for (int frame = 0; frame < WayFrames && !stopping(); ++frame) {
         DrawFrozenPicture();

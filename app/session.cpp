@@ -171,7 +171,7 @@ GameEnd Session::play(int level) {
         pilotStale = true;
     };
     if (!options.record.empty()) hooks.stepTaken = [this](const StepInput& input) { recorder.step(input); };
-    if (options.autopilot) hooks.pilot = [this] { return pilotInput(); };
+    if (options.autopilot) hooks.pilot = [this] { return levelPilot().next(); };
     MOUSE->capture();
     GameEnd end = runGame(hooks);
     recorder.endLevel();
@@ -182,11 +182,11 @@ GameEnd Session::play(int level) {
     return end;
 }
 
-// The level is built after it starts: the autopilot plans it on its first step.
-StepInput Session::pilotInput() {
+// The level is built after it starts: the autopilot plans it when first asked.
+kelp_pilot::Autopilot& Session::levelPilot() {
     if (pilotStale) pilot.start();
     pilotStale = false;
-    return pilot.next();
+    return pilot;
 }
 
 int Session::run() {

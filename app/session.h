@@ -57,7 +57,7 @@ private:
     void applySettings();
     bool stopping();
 
-    kelp::StepInput pilotInput();
+    kelp_pilot::Autopilot& levelPilot();
     // The autopilot's way ahead drawn over the paused level for a while.
     void showTheWay();
     void load();

@@ -180,7 +180,7 @@ LevelOutcome playLevel(const GameHooks& hooks) {
     while (!levelOver(scene)) {
         if (hooks.pilot) {
             MOUSE->takeOffset();  // the player's movement is not heard meanwhile
-            for (int i = 0; i < steps; ++i) stepLevel(scene, 1, hooks.pilot(), hooks.stepTaken);
+            for (int i = 0; i < steps && !levelOver(scene); ++i) stepLevel(scene, 1, hooks.pilot(), hooks.stepTaken);
         } else {
             stepLevel(scene, steps, {MOUSE->takeOffset(), IsMouseButtonDown(1) != 0}, hooks.stepTaken);
         }
