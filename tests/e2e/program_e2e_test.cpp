@@ -32,6 +32,21 @@ protected:
         return window;
     }
 
+    // P pauses, Q quits from the pause menu, and the game ends well.
+    void QuitFromPause(GameProcess& game, unsigned long window) {
+        x11.PressKey(window, "p");
+        SleepSeconds(0.3);
+        x11.PressKey(window, "q");
+        EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    }
+
+    // How much of the window changes over `seconds`.
+    double Motion(unsigned long window, double seconds) {
+        PixmapRef before = x11.Screenshot(window);
+        SleepSeconds(seconds);
+        return ChangedShare(*before, *x11.Screenshot(window));
+    }
+
     // The story card's white writing in the middle of the window.
     bool CardShown(unsigned long window) {
         PixmapRef shot = x11.Screenshot(window);
@@ -86,20 +101,11 @@ TEST_F(Player, EscapePausesThePlayAreaAndEscapeAgainResumesIt) {
     ASSERT_NE(window, 0u);
     x11.PressKey(window, "Escape");
     SleepSeconds(0.5);
-    PixmapRef first = x11.Screenshot(window);
-    SleepSeconds(1);
-    PixmapRef second = x11.Screenshot(window);
-    EXPECT_LT(ChangedShare(*first, *second), 0.001) << "the paused play area stands still";
+    EXPECT_LT(Motion(window, 1), 0.001) << "the paused play area stands still";
     x11.PressKey(window, "Escape");
     SleepSeconds(0.5);
-    PixmapRef third = x11.Screenshot(window);
-    SleepSeconds(0.5);
-    PixmapRef fourth = x11.Screenshot(window);
-    EXPECT_GT(ChangedShare(*third, *fourth), 0.05) << "the garden moves again";
-    x11.PressKey(window, "p");
-    SleepSeconds(0.3);
-    x11.PressKey(window, "q");
-    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    EXPECT_GT(Motion(window, 0.5), 0.05) << "the garden moves again";
+    QuitFromPause(game, window);
 }
 
 // "Show me the way" leaves the pause menu for the level standing still but
@@ -121,21 +127,13 @@ TEST_F(Player, ShowMeTheWayLightsThePathThenPlayGoesOn) {
         showing = x11.Screenshot(window);
     }
     ASSERT_GT(ChangedShare(*menu, *showing), 0.2) << "the darkened menu gave way to the level";
-    SleepSeconds(0.3);
-    double running = ChangedShare(*showing, *x11.Screenshot(window));
+    double running = Motion(window, 0.3);
     EXPECT_GT(running, 0.0) << "the light runs along the way";
     EXPECT_LT(running, 0.02) << "the level itself stands still";
     double moving = 0;
-    for (int tries = 0; tries < 40 && moving < 0.05; ++tries) {
-        PixmapRef shot = x11.Screenshot(window);
-        SleepSeconds(0.25);
-        moving = ChangedShare(*shot, *x11.Screenshot(window));
-    }
+    for (int tries = 0; tries < 40 && moving < 0.05; ++tries) moving = Motion(window, 0.25);
     EXPECT_GT(moving, 0.05) << "play went on";
-    x11.PressKey(window, "p");
-    SleepSeconds(0.3);
-    x11.PressKey(window, "q");
-    EXPECT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+    QuitFromPause(game, window);
 }
 
 TEST_F(Player, MuteIsRememberedAcrossRunsAndMBringsTheSoundBack) {
