@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 namespace {
 
 // A picture written to a temporary PNG file, loaded back through its path.
@@ -9,7 +11,8 @@ class PictureFile {
 public:
     explicit PictureFile(const TPixmap& picture)
         : path(std::filesystem::temp_directory_path() /
-               ("kelp_image_test_" + std::to_string(counter++) + ".png")) {
+               // Each case runs in a process of its own, beside others: the pid keeps their files apart.
+               ("kelp_image_test_" + std::to_string(getpid()) + "_" + std::to_string(counter++) + ".png")) {
         EXPECT_TRUE(SavePixelMapPng(picture, path.string(), 1));
     }
     ~PictureFile() { std::filesystem::remove(path); }
