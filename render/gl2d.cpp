@@ -1,9 +1,10 @@
-// The OpenGL 2D driver: immediate-mode drawing with a pixel-exact projection,
+// The OpenGL 2D driver: batched drawing with a pixel-exact projection,
 // cached texture, texturing and blend state, and textures made from pixel maps.
 #include "render/internal.h"
 
 #include <SDL_opengl.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -22,27 +23,103 @@ struct GLState {
 
 GLState gl;
 
+// Drawing gathers into one vertex array, handed to OpenGL in one call when
+// the state it was drawn with is about to change: the software renderer pays
+// dearly per call and little per vertex. Quads and polygons become triangles.
+class VertexBatch {
+public:
+    // Room for n more vertices of the primitive, drawing what came before if
+    // it was another primitive or the array is full.
+    void Reserve(GLenum mode, size_t n) {
+        if (mode != primitive || count + n > Capacity) Flush();
+        primitive = mode;
+    }
+
+    void Add(float x, float y, float u = 0, float v = 0) {
+        vertices[count++] = {x, y, u, v, {gl.colour[0], gl.colour[1], gl.colour[2], gl.colour[3]}};
+    }
+
+    void Flush() {
+        if (count == 0) return;
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(2, GL_FLOAT, sizeof(Vertex), &vertices[0].x);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), &vertices[0].u);
+        glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), vertices[0].colour);
+        glDrawArrays(primitive, 0, static_cast<GLsizei>(count));
+        count = 0;
+    }
+
+private:
+    struct Vertex {
+        float x, y, u, v;
+        uint8_t colour[4];
+    };
+    static constexpr size_t Capacity = 6 * 1024;
+    std::array<Vertex, Capacity> vertices;
+    size_t count = 0;
+    GLenum primitive = GL_TRIANGLES;
+};
+
+VertexBatch batch;
+
 void TexturingOff() {
     if (!gl.texturing) return;
+    batch.Flush();
     glDisable(GL_TEXTURE_2D);
     gl.texturing = false;
 }
 
 void BindTexture(GLuint texture) {
     if (texture != gl.boundTexture) {
+        batch.Flush();
         glBindTexture(GL_TEXTURE_2D, texture);
         gl.boundTexture = texture;
         ++gl.binds;
     }
     if (!gl.texturing) {
+        batch.Flush();
         glEnable(GL_TEXTURE_2D);
         gl.texturing = true;
     }
 }
 
-void Vertex(float x, float y, float tx, float ty) {
-    glVertex2f(x * gl.ix + y * gl.iy + tx, x * gl.jx + y * gl.jy + ty);
+// A point of the current matrix, moved by (tx, ty).
+struct Placed {
+    float x, y;
+};
+
+Placed Place(float x, float y, float tx, float ty) {
+    return {x * gl.ix + y * gl.iy + tx, x * gl.jx + y * gl.jy + ty};
 }
+
+void AddPlaced(Placed p, float u = 0, float v = 0) { batch.Add(p.x, p.y, u, v); }
+
+// A quad's corners in drawing order, as two triangles.
+void AddQuad(const Placed (&corner)[4], const float (&u)[4], const float (&v)[4]) {
+    batch.Reserve(GL_TRIANGLES, 6);
+    for (int i : {0, 1, 2, 0, 2, 3}) AddPlaced(corner[i], u[i], v[i]);
+}
+
+// A convex polygon as a fan of triangles from its first corner; the array may
+// fill between triangles.
+class Fan {
+public:
+    void Add(Placed p) {
+        if (corners >= 2) {
+            batch.Reserve(GL_TRIANGLES, 3);
+            AddPlaced(first), AddPlaced(last), AddPlaced(p);
+        }
+        if (corners == 0) first = p;
+        last = p;
+        ++corners;
+    }
+
+private:
+    Placed first{}, last{};
+    int corners = 0;
+};
 
 bool ProxyAccepts(int32_t width, int32_t height) {
     glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -166,6 +243,7 @@ public:
     void SwapFrame(int32_t sync) override { Context().SwapFrame(sync); }
 
     void SelectContext(TGraphics* context) override {
+        batch.Flush();
         auto* drawing = static_cast<DrawingContext*>(context);
         if (!drawing) {
             Context().SelectContext(nullptr);
@@ -191,6 +269,7 @@ public:
 
     void ApplyBlendMode(int32_t mode) override {
         if (mode == gl.blendMode) return;
+        batch.Flush();
         gl.blendMode = mode;
         switch (mode) {
         case BLEND_MASK:
@@ -212,14 +291,12 @@ public:
         if (!(alpha >= 0)) alpha = 0;  // NaN counts as 0
         if (alpha > 1) alpha = 1;
         gl.colour[3] = static_cast<uint8_t>(TruncToInt(alpha * 255));
-        glColor4ubv(gl.colour);
     }
 
     void ApplyColor(int32_t red, int32_t green, int32_t blue) override {
         gl.colour[0] = static_cast<uint8_t>(std::clamp(red, 0, 255));
         gl.colour[1] = static_cast<uint8_t>(std::clamp(green, 0, 255));
         gl.colour[2] = static_cast<uint8_t>(std::clamp(blue, 0, 255));
-        glColor4ubv(gl.colour);
     }
 
     void ApplyClearColor(int32_t red, int32_t green, int32_t blue) override {
@@ -228,6 +305,7 @@ public:
     }
 
     void ApplyClipRect(int32_t x, int32_t y, int32_t width, int32_t height) override {
+        batch.Flush();
         int32_t screenHeight = GetScreenHeight();
         if (x == 0 && y == 0 && width == GetScreenWidth() && height == screenHeight) {
             glDisable(GL_SCISSOR_TEST);
@@ -241,32 +319,34 @@ public:
         gl.ix = ix, gl.iy = iy, gl.jx = jx, gl.jy = jy;
     }
 
-    void ApplyLineWidth(float width) override { glLineWidth(width); }
-    void ClearBuffer() override { glClear(GL_COLOR_BUFFER_BIT); }
+    void ApplyLineWidth(float width) override {
+        batch.Flush();
+        glLineWidth(width);
+    }
+
+    void ClearBuffer() override {
+        batch.Flush();
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
 
     void DrawPointAt(float x, float y) override {
         TexturingOff();
-        glBegin(GL_POINTS);
-        glVertex2f(x + 0.5f, y + 0.5f);
-        glEnd();
+        batch.Reserve(GL_POINTS, 1);
+        batch.Add(x + 0.5f, y + 0.5f);
     }
 
     void EmitLine(float x0, float y0, float x1, float y1, float tx, float ty) override {
         TexturingOff();
-        glBegin(GL_LINES);
-        Vertex(x0, y0, tx + 0.5f, ty + 0.5f);
-        Vertex(x1, y1, tx + 0.5f, ty + 0.5f);
-        glEnd();
+        batch.Reserve(GL_LINES, 2);
+        AddPlaced(Place(x0, y0, tx + 0.5f, ty + 0.5f));
+        AddPlaced(Place(x1, y1, tx + 0.5f, ty + 0.5f));
     }
 
     void EmitRect(float x0, float y0, float x1, float y1, float tx, float ty) override {
         TexturingOff();
-        glBegin(GL_QUADS);
-        Vertex(x0, y0, tx, ty);
-        Vertex(x1, y0, tx, ty);
-        Vertex(x1, y1, tx, ty);
-        Vertex(x0, y1, tx, ty);
-        glEnd();
+        const Placed corners[4] = {Place(x0, y0, tx, ty), Place(x1, y0, tx, ty), Place(x1, y1, tx, ty),
+                                   Place(x0, y1, tx, ty)};
+        AddQuad(corners, {}, {});
     }
 
     void EmitEllipse(float x0, float y0, float x1, float y1, float tx, float ty) override {
@@ -274,25 +354,24 @@ public:
         float rx = (x1 - x0) * 0.5f, ry = (y1 - y0) * 0.5f;
         float cx = x0 + rx, cy = y0 + ry;
         int32_t segments = EllipseSegmentCount(rx, ry);
-        glBegin(GL_POLYGON);
+        Fan fan;
         for (int32_t i = 0; i < segments; ++i) {
             double angle = i * 360.0 / segments * M_PI / 180.0;
-            Vertex(cx + rx * static_cast<float>(std::cos(angle)),
-                   cy - ry * static_cast<float>(std::sin(angle)), tx, ty);
+            fan.Add(Place(cx + rx * static_cast<float>(std::cos(angle)),
+                          cy - ry * static_cast<float>(std::sin(angle)), tx, ty));
         }
-        glEnd();
     }
 
     void EmitPolygon(const std::vector<float>& xy, float hx, float hy, float tx, float ty) override {
         if (xy.size() < 6 || xy.size() % 2 != 0) return;
         TexturingOff();
-        glBegin(GL_POLYGON);
-        for (size_t i = 0; i < xy.size(); i += 2) Vertex(xy[i] + hx, xy[i + 1] + hy, tx, ty);
-        glEnd();
+        Fan fan;
+        for (size_t i = 0; i < xy.size(); i += 2) fan.Add(Place(xy[i] + hx, xy[i + 1] + hy, tx, ty));
     }
 
     void EmitPremultipliedOver(uint32_t texture) override {
         BindTexture(texture);
+        batch.Flush();
         glEnable(GL_BLEND);
         glDisable(GL_ALPHA_TEST);
         glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
@@ -301,16 +380,9 @@ public:
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
         float w = static_cast<float>(GetScreenWidth()), h = static_cast<float>(GetScreenHeight());
         // A target's first row is its bottom one.
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 1);
-        glVertex2f(0, 0);
-        glTexCoord2f(1, 1);
-        glVertex2f(w, 0);
-        glTexCoord2f(1, 0);
-        glVertex2f(w, h);
-        glTexCoord2f(0, 0);
-        glVertex2f(0, h);
-        glEnd();
+        const Placed corners[4] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+        AddQuad(corners, {0, 1, 1, 0}, {1, 1, 0, 0});
+        batch.Flush();
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
 
@@ -344,6 +416,8 @@ int32_t EllipseSegmentCount(float radiusX, float radiusY) {
     return segments / 4 * 4;
 }
 
+void kelp_render::FlushDrawing() { batch.Flush(); }
+
 GLImageFrame::~GLImageFrame() {
     if (!texture || !SharedContextAlive()) return;
     GLGraphicsDriver::Instance().UseSharedContext();
@@ -362,16 +436,9 @@ void GLImageFrame::DrawQuad(float x0, float y0, float x1, float y1, float tx, fl
     float qy0 = across(y0, y1, top), qy1 = across(y0, y1, bottom);
     float u0 = across(uMin, uMax, left), u1 = across(uMin, uMax, right);
     float v0 = across(vMin, vMax, top), v1 = across(vMin, vMax, bottom);
-    glBegin(GL_QUADS);
-    glTexCoord2f(u0, v0);
-    Vertex(qx0, qy0, tx, ty);
-    glTexCoord2f(u1, v0);
-    Vertex(qx1, qy0, tx, ty);
-    glTexCoord2f(u1, v1);
-    Vertex(qx1, qy1, tx, ty);
-    glTexCoord2f(u0, v1);
-    Vertex(qx0, qy1, tx, ty);
-    glEnd();
+    const Placed corners[4] = {Place(qx0, qy0, tx, ty), Place(qx1, qy0, tx, ty), Place(qx1, qy1, tx, ty),
+                               Place(qx0, qy1, tx, ty)};
+    AddQuad(corners, {u0, u1, u1, u0}, {v0, v0, v1, v1});
 }
 
 FrameRef UploadFrame(const TPixmap& pixmap, int32_t flags) {
@@ -412,6 +479,7 @@ private:
 void BlitPixmap(const TPixmap& pixmap, int32_t x, int32_t y) {
     if (!CurrentDrawing()) return;
     SolidPixelTransfer transfer;
+    batch.Flush();
     PixmapRef rgba = FlipVertically(*pixmap.ConvertedTo(FMT_RGBA32));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glRasterPos2f(static_cast<float>(x), static_cast<float>(y + pixmap.height));
@@ -422,6 +490,7 @@ PixmapRef ReadScreenPixels(int32_t x, int32_t y, int32_t width, int32_t height) 
     PixmapRef block = CreatePixelMap(width, height, FMT_RGBA32, 4);
     if (!CurrentDrawing()) return block;
     SolidPixelTransfer transfer;
+    batch.Flush();
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(x, GetScreenHeight() - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
                  block->pixels);

@@ -168,6 +168,7 @@ public:
     void SelectContext(TGraphics* context) override {
         auto* gl = static_cast<GLContext*>(context);
         if (gl == current && SDL_GL_GetCurrentContext() == (gl ? gl->gl : nullptr)) return;
+        kelp_render::FlushDrawing();
         current = gl;
         if (gl)
             SDL_GL_MakeCurrent(gl->window, gl->gl);
@@ -177,6 +178,7 @@ public:
 
     void SwapFrame(int32_t sync) override {
         if (!current) return;
+        kelp_render::FlushDrawing();
         if ((sync != 0) != (swapInterval != 0)) {
             swapInterval = sync != 0;
             SDL_GL_SetSwapInterval(swapInterval);
@@ -187,6 +189,7 @@ public:
 
     void UseSharedContext() override {
         if (!shared) return;
+        kelp_render::FlushDrawing();
         if (SDL_GL_GetCurrentContext() != shared)
             SDL_GL_MakeCurrent(sharedWindow, shared);
         else if (current)
@@ -219,6 +222,7 @@ public:
     bool SharedContextAlive() const { return shared != nullptr; }
 
     void BindScreenTarget() {
+        kelp_render::FlushDrawing();
         if (current && current->framebuffer) fb.bindFramebuffer(GL_FRAMEBUFFER, current->framebuffer);
     }
 

@@ -227,7 +227,9 @@ void CloseScreen() {
 }
 
 void FinishDrawing() {
-    if (State().current) glFinish();
+    if (!State().current) return;
+    kelp_render::FlushDrawing();
+    glFinish();
 }
 
 void PresentFrame(int32_t sync) {

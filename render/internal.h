@@ -66,6 +66,10 @@ public:
     virtual void EmitPremultipliedOver(uint32_t texture) = 0;
 };
 
+// Hands the drawing gathered so far to OpenGL: before the current context,
+// its target or anything the drawing reads changes behind the 2D driver.
+void FlushDrawing();
+
 // The module's image-loading settings, reset by a context's first use.
 void ResetImageSettings();
 

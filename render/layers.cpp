@@ -65,7 +65,9 @@ LayerRef CreateLayer(int32_t width, int32_t height) {
 }
 
 void BeginLayer(const LayerRef& layer, int32_t red, int32_t green, int32_t blue, float coverage) {
-    if (drawingInto || !layer || !layer->Prepare()) return;
+    if (drawingInto || !layer) return;
+    FlushDrawing();
+    if (!layer->Prepare()) return;
     drawingInto = layer.get();
     Framebuffers().bindFramebuffer(GL_FRAMEBUFFER, layer->target);
     glViewport(0, 0, layer->width, layer->height);
@@ -80,6 +82,7 @@ void BeginLayer(const LayerRef& layer, int32_t red, int32_t green, int32_t blue,
 void EndLayer() {
     if (!drawingInto) return;
     drawingInto = nullptr;
+    FlushDrawing();
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     BindScreenTarget();
     DrawingContext* drawing = CurrentDrawing();
