@@ -57,7 +57,7 @@ void loadSounds() {
 }
 
 bool startUp() {
-    PreferOneSoftwareRendererThread();
+    TuneForSoftwareRenderer();
     InitSystemLayer();
     InitAudio();  // without a sound device the game plays silently
     BEAM_CHANNEL = ReserveChannel();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <malloc.h>
 #include <string_view>
 
 namespace {
@@ -351,7 +352,14 @@ SDL_Window* ScreenWindow() {
 
 }  // namespace
 
-void PreferOneSoftwareRendererThread() { setenv("LP_NUM_THREADS", "1", 0); }
+void TuneForSoftwareRenderer() {
+    setenv("LP_NUM_THREADS", "1", 0);
+    // The renderer frees a frame's bins and takes them again the next frame;
+    // handing that memory back to the system makes every frame fault it in anew.
+    mallopt(M_TOP_PAD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+}
 
 void SetScreenIcon(const TPixmap& icon) {
     SDL_Window* window = ScreenWindow();

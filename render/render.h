@@ -84,9 +84,10 @@ int32_t FlipHookId();
 
 // Mesa's software renderer, where there is no GPU, splits every frame across
 // all cores; one thread of it costs a quarter less CPU per frame and leaves the
-// game's and the mixer's threads a core. Kept when the user has set it. Call
-// before any other thread starts: the environment is not safe to change under them.
-void PreferOneSoftwareRendererThread();
+// game's and the mixer's threads a core. Kept when the user has set it. Freed
+// memory stays with the process, for the renderer takes it again every frame.
+// Call before any other thread starts: the environment is not safe to change under them.
+void TuneForSoftwareRenderer();
 
 // Depth 0 opens a window; hertz 0 presents on the vertical blank. Null when
 // no window or OpenGL context can be made.
