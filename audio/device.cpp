@@ -30,12 +30,31 @@ int32_t sdldevice::open() {
     running = true;
     update();
     SDL_PauseAudioDevice(device, 0);
-    updater = std::thread([this] { updateloop(); });
+    startUpdates();
     return 0;
 }
 
-void sdldevice::close() {
+#ifdef __EMSCRIPTEN__
+// A page has one thread: the browser calls the update between the game's frames.
+void sdldevice::startUpdates() {
+    updater = emscripten_set_interval([](void* device) { static_cast<sdldevice*>(device)->update(); }, 5, this);
+}
+
+void sdldevice::stopUpdates() {
+    if (running.exchange(false)) emscripten_clear_interval(updater);
+}
+#else
+void sdldevice::startUpdates() {
+    updater = std::thread([this] { updateloop(); });
+}
+
+void sdldevice::stopUpdates() {
     if (running.exchange(false) && updater.joinable()) updater.join();
+}
+#endif
+
+void sdldevice::close() {
+    stopUpdates();
     if (voices) voices->releaseall();
     if (device) {
         SDL_CloseAudioDevice(device);

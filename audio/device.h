@@ -10,6 +10,10 @@
 #include <memory>
 #include <thread>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/eventloop.h>
+#endif
+
 class audiodevice {
 public:
     virtual ~audiodevice() = default;
@@ -30,9 +34,15 @@ public:
 private:
     void queue(const int16_t* samples, int32_t count);
     void updateloop();
+    void startUpdates();
+    void stopUpdates();
 
     SDL_AudioDeviceID device = 0;
+#ifdef __EMSCRIPTEN__
+    long updater = 0;  // the browser's interval timer
+#else
     std::thread updater;
+#endif
     std::atomic<bool> running{false};
     int32_t written = 0;  // samples queued since the last (re)start
     int32_t restartCountdown = 0;

@@ -32,7 +32,8 @@ PixmapRef CreatePixelMap(int32_t width, int32_t height, int32_t format, int32_t 
     map->format = format;
     map->pitch = static_cast<int32_t>(pitch);
     map->capacity = static_cast<int32_t>(pitch * height);
-    map->storage = std::make_unique_for_overwrite<uint8_t[]>(std::max<int32_t>(map->capacity, 1));
+    // Left uninitialised: whoever asked for the map fills it.
+    map->storage.reset(new uint8_t[static_cast<size_t>(std::max<int32_t>(map->capacity, 1))]);
     map->pixels = map->storage.get();
     return map;
 }

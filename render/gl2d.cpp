@@ -121,12 +121,21 @@ private:
     int corners = 0;
 };
 
+#ifdef __EMSCRIPTEN__
+// WebGL has no proxy textures; it states its limit.
+bool ProxyAccepts(int32_t width, int32_t height) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    return width <= largest && height <= largest;
+}
+#else
 bool ProxyAccepts(int32_t width, int32_t height) {
     glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     GLint accepted = 0;
     glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
     return accepted != 0;
 }
+#endif
 
 int32_t PowerOfTwoAtLeast(int32_t n) {
     int32_t power = 1;
@@ -162,7 +171,7 @@ PixmapRef PadToTexture(const TPixmap& picture, int32_t tw, int32_t th) {
 
 void AllocateLevels(int32_t tw, int32_t th, bool mipmapped) {
     for (int32_t level = 0;; ++level) {
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, level, TextureFormat, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
         if (!mipmapped || (tw == 1 && th == 1)) return;
         tw = tw > 1 ? tw / 2 : 1;
         th = th > 1 ? th / 2 : 1;
@@ -171,14 +180,14 @@ void AllocateLevels(int32_t tw, int32_t th, bool mipmapped) {
 
 void UploadLevels(PixmapRef level, bool mipmapped) {
     for (int32_t index = 0;; ++index) {
-        glPixelStorei(GL_UNPACK_ROW_LENGTH, level->pitch / BytesPerPixel(level->format));
+        // Rows tightly packed: WebGL 1 reads no other way.
+        if (level->pitch != level->width * 4) level = level->ConvertedTo(FMT_RGBA32);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexSubImage2D(GL_TEXTURE_2D, index, 0, 0, level->width, level->height, GL_RGBA,
                         GL_UNSIGNED_BYTE, level->pixels);
         if (!mipmapped || (level->width == 1 && level->height == 1)) break;
         level = ResizePixelMap(*level, std::max(level->width / 2, 1), std::max(level->height / 2, 1));
     }
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
 // The smallest rectangle outside which every texel of the picture is wholly
@@ -417,6 +426,12 @@ int32_t EllipseSegmentCount(float radiusX, float radiusY) {
 }
 
 void kelp_render::FlushDrawing() { batch.Flush(); }
+
+void kelp_render::UnbindTexture() {
+    batch.Flush();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    gl.boundTexture = 0;
+}
 
 GLImageFrame::~GLImageFrame() {
     if (!texture || !SharedContextAlive()) return;

@@ -10,6 +10,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <malloc.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten/em_asm.h>
+#endif
 #include <string_view>
 
 namespace {
@@ -42,6 +45,11 @@ public:
 
 // The off-screen target: colour, plus depth and stencil when asked for.
 void MakeFramebuffer(GLContext& context) {
+#ifdef __EMSCRIPTEN__
+    // The page keeps its canvas between frames, and WebGL 1 cannot copy a target to it.
+    (void)context;
+    return;
+#endif
     if (!fb.Available()) return;
     fb.genFramebuffers(1, &context.framebuffer);
     fb.bindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
@@ -82,6 +90,7 @@ void SetPixelFormatAttributes(int32_t flags) {
         SDL_GL_SetAttribute(attribute, accumulation);
 }
 
+#ifndef __EMSCRIPTEN__
 // A window's first size: the asked size scaled to most of the display's
 // usable area, in quarter steps when it grows, so it is larger on large
 // screens and still fits on small ones.
@@ -93,6 +102,7 @@ void FitToDisplay(int& width, int& height) {
     width = std::max(1, static_cast<int>(width * scale));
     height = std::max(1, static_cast<int>(height * scale));
 }
+#endif
 
 // The display mode for a full-screen context: the asked refresh rate if the
 // display has it, else the same size at any rate.
@@ -150,10 +160,13 @@ public:
         int position = depth ? 0 : SDL_WINDOWPOS_CENTERED;
         int windowWidth = width, windowHeight = height;
         Uint32 windowFlags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+#ifndef __EMSCRIPTEN__
+        // The page, not the game, fits the canvas to the browser's window.
         if (!depth) {
             FitToDisplay(windowWidth, windowHeight);
             windowFlags |= SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
         }
+#endif
         context->window = SDL_CreateWindow(ApplicationTitle().c_str(), position, position, windowWidth,
                                            windowHeight, windowFlags);
         if (!context->window) return nullptr;
@@ -186,6 +199,9 @@ public:
         }
         if (current->framebuffer) CopyFramebufferToWindow(*current);
         SDL_GL_SwapWindow(current->window);
+#ifdef __EMSCRIPTEN__
+        EM_ASM(Module.frames = (Module.frames || 0) + 1);  // the page's frame counter
+#endif
     }
 
     void UseSharedContext() override {
@@ -224,7 +240,8 @@ public:
 
     void BindScreenTarget() {
         kelp_render::FlushDrawing();
-        if (current && current->framebuffer) fb.bindFramebuffer(GL_FRAMEBUFFER, current->framebuffer);
+        // A screen without a target of its own draws straight into its window.
+        if (current && fb.bindFramebuffer) fb.bindFramebuffer(GL_FRAMEBUFFER, current->framebuffer);
     }
 
 private:
@@ -353,12 +370,14 @@ SDL_Window* ScreenWindow() {
 }  // namespace
 
 void TuneForSoftwareRenderer() {
+#ifndef __EMSCRIPTEN__  // a browser draws with its own renderer
     setenv("LP_NUM_THREADS", "1", 0);
     // The renderer frees a frame's bins and takes them again the next frame;
     // handing that memory back to the system makes every frame fault it in anew.
     mallopt(M_TOP_PAD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     mallopt(M_MMAP_THRESHOLD, 32 << 20);
+#endif
 }
 
 void SetScreenIcon(const TPixmap& icon) {
@@ -379,6 +398,15 @@ PresentRect PresentRectFor(int32_t width, int32_t height, int32_t areaWidth, int
     return {(areaWidth - w) / 2, (areaHeight - h) / 2, w, h};
 }
 
+#ifdef __EMSCRIPTEN__
+// The whole page goes full screen, so it keeps the canvas square and centred.
+void ToggleFullScreen() {
+    EM_ASM(if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+           else document.documentElement.requestFullscreen().catch(() => {}););
+}
+
+bool IsFullScreen() { return EM_ASM_INT(return document.fullscreenElement ? 1 : 0;) != 0; }
+#else
 void ToggleFullScreen() {
     if (SDL_Window* window = ScreenWindow())
         SDL_SetWindowFullscreen(window, IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -388,6 +416,7 @@ bool IsFullScreen() {
     SDL_Window* window = ScreenWindow();
     return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
 }
+#endif
 
 bool WindowPointToScreen(int32_t windowX, int32_t windowY, float& x, float& y) {
     SDL_Window* window = ScreenWindow();

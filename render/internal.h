@@ -69,6 +69,9 @@ public:
 // Hands the drawing gathered so far to OpenGL: before the current context,
 // its target or anything the drawing reads changes behind the 2D driver.
 void FlushDrawing();
+// Leaves no texture bound: drawing into a layer while its own texture is
+// bound is a feedback loop that WebGL refuses.
+void UnbindTexture();
 
 // The module's image-loading settings, reset by a context's first use.
 void ResetImageSettings();
@@ -76,6 +79,13 @@ void ResetImageSettings();
 }  // namespace kelp_render
 
 namespace kelp_render {
+#ifdef __EMSCRIPTEN__
+// WebGL stores textures in the format they are given in.
+constexpr GLint TextureFormat = GL_RGBA;
+#else
+constexpr GLint TextureFormat = GL_RGBA8;
+#endif
+
 // False once the OpenGL driver has shut down at the program's end.
 bool SharedContextAlive();
 
@@ -109,6 +119,11 @@ struct FramebufferFunctions {
         Load(checkFramebufferStatus, "glCheckFramebufferStatus");
         Load(blitFramebuffer, "glBlitFramebuffer");
         Load(framebufferTexture2D, "glFramebufferTexture2D");
+    }
+    // Enough to draw into a texture, as light layers do.
+    bool TexturesAvailable() const {
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer && framebufferTexture2D &&
+               checkFramebufferStatus;
     }
     bool Available() const {
         return genFramebuffers && deleteFramebuffers && bindFramebuffer && genRenderbuffers &&

@@ -15,14 +15,14 @@ public:
         if (target && sequence == GraphicsSequence()) return true;
         Release();
         FramebufferFunctions& fb = Framebuffers();
-        if (!CurrentDrawing() || !fb.Available()) return false;
+        if (!CurrentDrawing() || !fb.TexturesAvailable()) return false;
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, 0, TextureFormat, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
         glBindTexture(GL_TEXTURE_2D, 0);
         fb.genFramebuffers(1, &target);
         fb.bindFramebuffer(GL_FRAMEBUFFER, target);
@@ -66,7 +66,7 @@ LayerRef CreateLayer(int32_t width, int32_t height) {
 
 void BeginLayer(const LayerRef& layer, int32_t red, int32_t green, int32_t blue, float coverage) {
     if (drawingInto || !layer) return;
-    FlushDrawing();
+    UnbindTexture();
     if (!layer->Prepare()) return;
     drawingInto = layer.get();
     Framebuffers().bindFramebuffer(GL_FRAMEBUFFER, layer->target);

@@ -103,7 +103,11 @@ int32_t MillisNow() {
 
 void SleepMillis(int32_t ms) {
     if (ms < 0) return;
+#ifdef __EMSCRIPTEN__
+    SDL_Delay(static_cast<Uint32>(ms));  // hands the page back to the browser meanwhile
+#else
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+#endif
 }
 
 TickTimer::~TickTimer() {

@@ -1,0 +1,129 @@
+// The page in headless Chromium (software WebGL), served from 127.0.0.1: it
+// loads with nothing wrong on its console, starts on a click with its sound
+// running, shows the title, the first card and then play, keeps its frame
+// rate, and keeps its settings in the browser's storage across a reload.
+//
+//   KELP_NODE_MODULES=<folder with puppeteer-core> node tests/web/page_test.mjs build/web [shots]
+import { serve } from './serve.mjs';
+import { strict as assert } from 'node:assert';
+import { mkdirSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+
+const puppeteer = createRequire(`${process.env.KELP_NODE_MODULES}/`)('puppeteer-core');
+const [folder, shots = '/tmp/kelp-web-shots'] = process.argv.slice(2);
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+let failed = 0;
+
+async function check(name, body) {
+  try {
+    await body();
+    console.log(`ok ${name}`);
+  } catch (error) {
+    ++failed;
+    console.log(`FAILED ${name}\n  ${String(error.stack || error).split('\n').join('\n  ')}`);
+  }
+}
+
+// The canvas as the game left it: its colours counted on a coarse grid, and a PNG.
+async function canvasPicture(page, name) {
+  const picture = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    const copy = document.createElement('canvas');
+    copy.width = canvas.width;
+    copy.height = canvas.height;
+    const context = copy.getContext('2d');
+    context.drawImage(canvas, 0, 0);
+    const pixels = context.getImageData(0, 0, copy.width, copy.height).data;
+    const colours = new Set();
+    let sum = 0;
+    for (let i = 0; i < pixels.length; i += 4 * 97) {
+      colours.add(pixels[i] >> 4 << 8 | pixels[i + 1] >> 4 << 4 | pixels[i + 2] >> 4);
+      sum += pixels[i] + pixels[i + 1] + pixels[i + 2];
+    }
+    return { colours: colours.size, brightness: sum / (pixels.length / (4 * 97)) / 3, png: copy.toDataURL('image/png') };
+  });
+  writeFileSync(`${shots}/${name}.png`, Buffer.from(picture.png.split(',')[1], 'base64'));
+  return picture;
+}
+
+async function framesPerSecond(page, seconds) {
+  const before = await page.evaluate(() => Module.frames);
+  await sleep(seconds * 1000);
+  return ((await page.evaluate(() => Module.frames)) - before) / seconds;
+}
+
+async function openPage(browser, url, problems) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1000, height: 900 });
+  page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
+  page.on('pageerror', (error) => problems.push(String(error)));
+  page.on('requestfailed', (request) => problems.push(`could not load ${request.url()}`));
+  page.on('request', (request) => {
+    if (!request.url().startsWith(url) && !request.url().startsWith('data:')) problems.push(`asked another host: ${request.url()}`);
+  });
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById('veil').textContent === 'Click to start', { timeout: 60000 });
+  return page;
+}
+
+mkdirSync(shots, { recursive: true });
+const server = await serve(folder);
+const url = `http://127.0.0.1:${server.address().port}/`;
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--window-size=1000,900'],
+});
+const problems = [];
+try {
+  const page = await openPage(browser, url, problems);
+  let title, card, play;
+
+  await check('the click starts the game, its sound running, and shows the title', async () => {
+    await page.click('#veil');
+    await page.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+    assert.equal(await page.evaluate(() => Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.state), 'running');
+    title = await canvasPicture(page, 'title');
+    assert.ok(title.colours > 20, `the title shows ${title.colours} colours`);
+  });
+
+  await check('a new game shows the first card, then play', async () => {
+    await page.keyboard.press('Enter');  // "New game" is chosen first
+    await sleep(2000);
+    card = await canvasPicture(page, 'card');
+    assert.ok(card.colours > 5, `the card shows ${card.colours} colours`);
+    await page.keyboard.press('Space');
+    await sleep(3000);
+    play = await canvasPicture(page, 'play');
+    assert.ok(play.colours > 20, `play shows ${play.colours} colours`);
+    assert.notEqual(card.png, play.png);
+  });
+
+  await check('play keeps its frame rate', async () => {
+    const rate = await framesPerSecond(page, 5);
+    console.log(`  ${rate.toFixed(1)} frames per second`);
+    assert.ok(rate >= 20, `${rate.toFixed(1)} frames per second`);
+  });
+
+  await check('settings are kept in the browser across a reload', async () => {
+    await page.keyboard.press('Escape');  // the pause menu
+    await sleep(500);
+    await page.keyboard.press('m');
+    await sleep(3000);  // the page hands saved files to the browser every 2 s
+    const saved = await page.evaluate(() => FS.readFile('/home/web_user/.config/kelp-garden/settings.txt', { encoding: 'utf8' }));
+    await page.close();
+    const again = await openPage(browser, url, problems);
+    const kept = await again.evaluate(() => FS.readFile('/home/web_user/.config/kelp-garden/settings.txt', { encoding: 'utf8' }));
+    assert.equal(kept, saved);
+    assert.match(kept, /muted = yes/);
+    await again.close();
+  });
+
+  await check('nothing went wrong on the console', async () => {
+    assert.deepEqual(problems, []);
+  });
+} finally {
+  await browser.close();
+  server.close();
+}
+process.exit(failed ? 1 : 0);

@@ -1,0 +1,30 @@
+// A small static web server for the page's tests: serves one folder on
+// 127.0.0.1 at a free port and prints the port.
+import { createServer } from 'node:http';
+import { readFile } from 'node:fs/promises';
+import { extname, join, normalize, sep } from 'node:path';
+
+const types = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.png': 'image/png', '.css': 'text/css',
+};
+
+export function serve(folder) {
+  const root = normalize(folder + sep);
+  const server = createServer(async (request, response) => {
+    const path = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
+    const file = normalize(join(root, path.endsWith('/') ? path + 'index.html' : path));
+    if (!file.startsWith(root)) {
+      response.writeHead(403).end();
+      return;
+    }
+    try {
+      const body = await readFile(file);
+      response.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
+      response.end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
