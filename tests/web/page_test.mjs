@@ -52,8 +52,32 @@ async function framesPerSecond(page, seconds) {
   return ((await page.evaluate(() => Module.frames)) - before) / seconds;
 }
 
+// Listens to what the game hands the browser's audio: the loudest sample
+// since the page opened, from each block SDL's audio node fills.
+function listenToSound() {
+  window.loudest = 0;
+  const create = AudioContext.prototype.createScriptProcessor;
+  AudioContext.prototype.createScriptProcessor = function (...args) {
+    const node = create.apply(this, args);
+    let handler = null;
+    Object.defineProperty(node, 'onaudioprocess', {
+      get: () => handler,
+      set: (fill) => {
+        handler = (event) => {
+          fill(event);
+          const samples = event.outputBuffer.getChannelData(0);
+          for (let i = 0; i < samples.length; ++i) window.loudest = Math.max(window.loudest, Math.abs(samples[i]));
+        };
+        node.addEventListener('audioprocess', handler);
+      },
+    });
+    return node;
+  };
+}
+
 async function openPage(browser, url, problems) {
   const page = await browser.newPage();
+  await page.evaluateOnNewDocument(listenToSound);
   await page.setViewport({ width: 1000, height: 900 });
   page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
   page.on('pageerror', (error) => problems.push(String(error)));
@@ -97,6 +121,12 @@ try {
     play = await canvasPicture(page, 'play');
     assert.ok(play.colours > 20, `play shows ${play.colours} colours`);
     assert.notEqual(card.png, play.png);
+  });
+
+  await check('play sounds', async () => {
+    const loudest = await page.evaluate(() => window.loudest);
+    console.log(`  loudest sample ${loudest.toFixed(3)}`);
+    assert.ok(loudest > 0.01, `the loudest sample so far is ${loudest}`);
   });
 
   await check('play keeps its frame rate', async () => {
