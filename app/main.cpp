@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten/emscripten.h>
+#endif
+
 using namespace kelp_app;
 
 namespace {
@@ -39,9 +43,7 @@ int autoplayHeadless(int level, const std::string& recordPath) {
     return result.won ? 0 : 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "kelp-garden: %s\nTry \"kelp-garden --help\" for the options.\n", parsed.error.c_str());
@@ -70,5 +72,16 @@ int main(int argc, char** argv) {
     if (!options.replay.empty()) return session.showReplay(replay);
     int status = session.run();
     session.save();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int status = run(argc, argv);
+#ifdef __EMSCRIPTEN__
+    // Once the game has waited, main has no caller to return to: end the page's runtime here.
+    emscripten_force_exit(status);
+#endif
     return status;
 }

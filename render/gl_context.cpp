@@ -79,6 +79,16 @@ void MakeFramebuffer(GLContext& context) {
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
+// In a page every context is the canvas's one WebGL context, which goes with
+// the page; deleting it would take it from the contexts still in use.
+void DeleteGLContext(SDL_GLContext context) {
+#ifdef __EMSCRIPTEN__
+    (void)context;
+#else
+    SDL_GL_DeleteContext(context);
+#endif
+}
+
 void SetPixelFormatAttributes(int32_t flags) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (flags & GRAPHICS_BACKBUFFER) ? 1 : 0);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, (flags & GRAPHICS_ALPHABUFFER) ? 1 : 0);
@@ -231,7 +241,7 @@ public:
             fb.deleteFramebuffers(1, &context.framebuffer);
             SDL_GL_MakeCurrent(nullptr, nullptr);
         }
-        SDL_GL_DeleteContext(context.gl);
+        DeleteGLContext(context.gl);
         if (context.kind != Attached) SDL_DestroyWindow(context.window);
         std::erase(contexts, &context);
     }
@@ -281,7 +291,7 @@ private:
     void Shutdown() {
         while (!contexts.empty()) CloseContext(*contexts.front());
         SDL_GL_MakeCurrent(nullptr, nullptr);
-        SDL_GL_DeleteContext(shared);
+        DeleteGLContext(shared);
         SDL_DestroyWindow(sharedWindow);
         shared = nullptr;
         sharedWindow = nullptr;

@@ -60,6 +60,12 @@ var Module = {
   },
 };
 
+// Quitting ends the runtime by throwing its exit status up through the
+// browser's callback; it is the game's end, not an error.
+window.addEventListener('error', (event) => {
+  if (typeof ExitStatus !== 'undefined' && event.error instanceof ExitStatus) event.preventDefault();
+});
+
 function start() {
   veil.classList.add('hidden');
   canvas.focus();

@@ -149,6 +149,17 @@ try {
     await again.close();
   });
 
+  await check('quitting from the title ends the game and the page says so', async () => {
+    const again = await openPage(browser, url, problems);
+    await again.click('#veil');
+    await again.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+    for (let i = 0; i < 3; ++i) await again.keyboard.press('ArrowDown');  // from "New game" to "Quit"
+    await again.keyboard.press('Enter');
+    await again.waitForFunction(() => document.getElementById('veil').textContent.startsWith('Thanks for playing'),
+                                { timeout: 10000 });
+    await again.close();
+  });
+
   await check('nothing went wrong on the console', async () => {
     assert.deepEqual(problems, []);
   });
