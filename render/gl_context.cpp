@@ -43,14 +43,16 @@ public:
     bool closed = false;
 };
 
+#ifdef __EMSCRIPTEN__
+// The page keeps its canvas between frames, and WebGL 1 cannot copy a target to it.
+constexpr bool ScreensHaveTargets = false;
+#else
+constexpr bool ScreensHaveTargets = true;
+#endif
+
 // The off-screen target: colour, plus depth and stencil when asked for.
 void MakeFramebuffer(GLContext& context) {
-#ifdef __EMSCRIPTEN__
-    // The page keeps its canvas between frames, and WebGL 1 cannot copy a target to it.
-    (void)context;
-    return;
-#endif
-    if (!fb.Available()) return;
+    if (!ScreensHaveTargets || !fb.Available()) return;
     fb.genFramebuffers(1, &context.framebuffer);
     fb.bindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
     fb.genRenderbuffers(2, context.renderbuffers);
