@@ -1,6 +1,8 @@
 // Windows and OpenGL contexts on SDL. Each screen context draws into a
 // framebuffer object of its own size; presenting copies it to the window, so
-// the picture survives every buffer swap.
+// the picture survives every buffer swap. Where the window's back buffer
+// keeps its picture across swaps and is the screen's size, the screen draws
+// straight into it and that copy, a pass over every pixel, is saved.
 #include "render/internal.h"
 
 #include <SDL.h>
@@ -40,6 +42,7 @@ public:
     SDL_GLContext gl = nullptr;
     GLuint framebuffer = 0;
     GLuint renderbuffers[2] = {};
+    bool backBufferKept = false;  // swaps leave the back buffer's picture as it was
     bool closed = false;
 };
 
@@ -79,6 +82,41 @@ void MakeFramebuffer(GLContext& context) {
     glDisable(GL_SCISSOR_TEST);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void DeleteFramebuffer(GLContext& context) {
+    fb.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    fb.deleteRenderbuffers(2, context.renderbuffers);
+    fb.deleteFramebuffers(1, &context.framebuffer);
+    context.framebuffer = 0;
+}
+
+bool DrawableFitsScreen(const GLContext& context) {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(context.window, &width, &height);
+    return width == context.width && height == context.height;
+}
+
+// Software renderers copy the back buffer to the window and leave it be;
+// other drivers may hand back any buffer after a swap. Two swaps of two
+// colours tell the first kind from a pair of buffers taking turns.
+bool SwapsKeepBackBuffer(GLContext& context) {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::string_view name = renderer ? renderer : "";
+    bool software = name.find("llvmpipe") != name.npos || name.find("softpipe") != name.npos;
+    if (!ScreensHaveTargets || !software || !(context.flags & GRAPHICS_BACKBUFFER)) return false;
+    glDisable(GL_SCISSOR_TEST);
+    for (int probe : {1, 2}) {
+        glClearColor(0, 0, static_cast<float>(probe) / 255, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        SDL_GL_SwapWindow(context.window);
+        uint8_t pixel[4] = {};
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        if (pixel[2] != probe) return false;
+    }
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return true;
 }
 
 // In a page every context is the canvas's one WebGL context, which goes with
@@ -209,8 +247,12 @@ public:
             swapInterval = sync != 0;
             SDL_GL_SetSwapInterval(swapInterval);
         }
+        bool fits = current->backBufferKept && DrawableFitsScreen(*current);
+        if (current->backBufferKept && !fits && !current->framebuffer) MoveScreenIntoFramebuffer(*current);
         if (current->framebuffer) CopyFramebufferToWindow(*current);
         SDL_GL_SwapWindow(current->window);
+        // The window now holds the picture and keeps it: draw there from now on.
+        if (fits && current->framebuffer) DeleteFramebuffer(*current);
 #ifdef __EMSCRIPTEN__
         EM_ASM(Module.frames = (Module.frames || 0) + 1);  // the page's frame counter
 #endif
@@ -239,8 +281,7 @@ public:
         context.closed = true;
         if (current == &context) SelectContext(nullptr);
         if (context.framebuffer && SDL_GL_MakeCurrent(context.window, context.gl) == 0) {
-            fb.deleteRenderbuffers(2, context.renderbuffers);
-            fb.deleteFramebuffers(1, &context.framebuffer);
+            DeleteFramebuffer(context);
             SDL_GL_MakeCurrent(nullptr, nullptr);
         }
         DeleteGLContext(context.gl);
@@ -306,7 +347,10 @@ private:
         SDL_GL_MakeCurrent(sharedWindow, shared);
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
         context->gl = SDL_GL_CreateContext(context->window);
-        if (context->gl && context->kind != Attached) MakeFramebuffer(*context);
+        if (context->gl && context->kind != Attached) {
+            context->backBufferKept = SwapsKeepBackBuffer(*context);
+            if (!context->backBufferKept || !DrawableFitsScreen(*context)) MakeFramebuffer(*context);
+        }
         SDL_GL_MakeCurrent(previous ? previousWindow : nullptr, previous);
         if (!context->gl) return false;
         contexts.insert(contexts.begin(), context.get());
@@ -344,6 +388,26 @@ private:
         fb.bindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
         if (scissor) glEnable(GL_SCISSOR_TEST);
         if (!(context.flags & GRAPHICS_BACKBUFFER)) glFlush();
+    }
+
+    // The window stopped fitting the screen (it was resized, or went full
+    // screen): the picture drawn so far moves into a target of the screen's size.
+    // The renderer remakes the window's buffers at their new size as soon as
+    // they are next drawn into, so the faded trails of earlier frames go.
+    void MoveScreenIntoFramebuffer(GLContext& context) {
+        GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        MakeFramebuffer(context);
+        if (context.framebuffer) {
+            fb.bindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+            fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, context.framebuffer);
+            fb.blitFramebuffer(0, 0, context.width, context.height, 0, 0, context.width,
+                               context.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            fb.bindFramebuffer(GL_FRAMEBUFFER, context.framebuffer);
+        }
+        glClearColor(clear[0], clear[1], clear[2], clear[3]);
+        if (scissor) glEnable(GL_SCISSOR_TEST);
     }
 
     static void ClearToBlack() {

@@ -1,6 +1,7 @@
 #include "screen_fixture.h"
 
 #include <SDL.h>
+#include <SDL_opengl.h>
 
 #include <cstdio>
 #include <sys/wait.h>
@@ -70,6 +71,45 @@ TEST_F(Screen, ThePictureSurvivesPresenting) {
     PresentFrame(-1);
     EXPECT_EQ(Pixel(15, 15), 0xFF00FF00u);
     EXPECT_EQ(Pixel(50, 50), 0xFF000000u);
+}
+
+// The software renderer keeps the window's back buffer across swaps, so a
+// screen the window's size draws straight into it; once the window is
+// resized it draws into a target of its own again, and back. The renderer
+// remakes the window's buffers at the new size, so what was drawn before a
+// resize may go, but what is drawn after it stays.
+TEST_F(Screen, DrawsIntoTheWindowWhileItFitsAndKeepsThePictureAcrossResizes) {
+    auto* window = static_cast<SDL_Window*>(GLGraphicsDriver::Instance().WindowOf(screen.get()));
+    ASSERT_NE(window, nullptr);
+    auto drawingInto = [] {
+        GLint target = -1;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
+        return target;
+    };
+    EXPECT_EQ(drawingInto(), 0) << "the window's own buffer";
+    SetDrawColor(0, 255, 0);
+    FillRectangle(400, 400, 20, 20);
+    PresentFrame(0);
+    EXPECT_EQ(Pixel(405, 405), 0xFF00FF00u);
+    SDL_SetWindowSize(window, 1000, 700);
+    FillRectangle(500, 500, 20, 20);
+    SetClearColor(0, 0, 255);
+    SetViewportRect(0, 0, 100, 100);
+    PresentFrame(0);
+    EXPECT_NE(drawingInto(), 0) << "a target of the screen's size";
+    EXPECT_EQ(Pixel(505, 505), 0xFF00FF00u);
+    ClearScreen();
+    EXPECT_EQ(Pixel(50, 50), 0xFF0000FFu) << "the clear colour kept";
+    EXPECT_EQ(Pixel(505, 505), 0xFF00FF00u) << "the viewport's clip kept";
+    SetViewportRect(0, 0, 800, 800);
+    FillRectangle(600, 600, 20, 20);
+    SDL_SetWindowSize(window, 800, 800);
+    PresentFrame(0);
+    PresentFrame(0);
+    EXPECT_EQ(drawingInto(), 0);
+    EXPECT_EQ(Pixel(505, 505), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(605, 605), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(550, 550), 0xFF000000u);
 }
 
 TEST_F(Screen, SoftwarePacingSpacesFramesAndRebasesAfterAStall) {
