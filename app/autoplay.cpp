@@ -6,25 +6,39 @@ namespace kelp_app {
 
 using namespace kelp;
 
-AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder) {
+namespace {
+
+// Enough for the levels the autopilot wins; a level it cannot still ends in a minute or two.
+constexpr int MaxRewinds = 40;
+
+void buildLevelFrom(int level, uint32_t seed) {
     SetRandomSeed(int32_t(seed));
     CURRENT_LEVEL = level;
     LEVEL_SKIP = false;
-    if (recorder) recorder->beginLevel(level, seed);
     resetLevel();
-    kelp_pilot::Autopilot pilot;
-    pilot.start();
+}
+
+// The search went back and forth; the recording is of its play alone, from
+// the level's start, with the world's checksums as they come.
+void record(int level, uint32_t seed, const std::vector<StepInput>& steps, ReplayRecorder& recorder) {
+    recorder.beginLevel(level, seed);
+    buildLevelFrom(level, seed);
     LevelScene scene;
-    AutoplayResult result;
-    while (!LEVEL_ENDING) {
-        StepInput input = pilot.next();
+    for (const StepInput& input : steps) {
         advanceLevel(scene, input);
-        if (recorder) recorder->step(input);
-        ++result.frames;
+        recorder.step(input);
     }
-    result.won = LEVEL_WON;
-    if (result.won) result.timeLeft = GOAL->deadline - scene.finishedAt;
-    if (recorder) recorder->endLevel();
+    recorder.endLevel();
+}
+
+}  // namespace
+
+AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder) {
+    buildLevelFrom(level, seed);
+    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin(MaxRewinds);
+    AutoplayResult result{play.won, play.steps.size(), 0, play.rewinds, play.closest};
+    if (play.won) result.timeLeft = GOAL->deadline - play.finishedAt;
+    if (recorder) record(level, seed, play.steps, *recorder);
     return result;
 }
 

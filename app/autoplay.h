@@ -12,10 +12,12 @@ struct AutoplayResult {
     bool won = false;
     uint64_t frames = 0;   // steps until the fish came home, or the clock ran out
     float timeLeft = 0;    // on the level's clock when the fish came home
+    int rewinds = 0;       // times the search went back
+    float closest = 0;     // the fish's nearest to the goal along the ways
 };
 
-// Level `level` built from random seed `seed`, played by the autopilot to its
-// end; each step is recorded when a recorder is given.
+// Level `level` built from random seed `seed`, searched by the autopilot for
+// a win; the play it found is recorded when a recorder is given.
 AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder = nullptr);
 
 }  // namespace kelp_app

@@ -33,8 +33,12 @@ int autoplayHeadless(int level, const std::string& recordPath) {
     InitSystemLayer();
     ReplayRecorder recorder;
     AutoplayResult result = autoplayLevel(level, 4660 + uint32_t(level), &recorder);
-    std::printf("level %d %s: %llu frames, %.3f s left\n", level, result.won ? "won" : "lost",
-                static_cast<unsigned long long>(result.frames), double(result.timeLeft));
+    if (result.won)
+        std::printf("level %d won: %llu frames, %.3f s left, %d goes back\n", level,
+                    static_cast<unsigned long long>(result.frames), double(result.timeLeft), result.rewinds);
+    else
+        std::printf("level %d lost: no win in %d goes back; the fish came within %.0f of the goal\n", level,
+                    result.rewinds, double(result.closest));
     std::string error;
     if (!recordPath.empty() && !writeFileAtomically(recordPath, encodeReplay(recorder.replay), error)) {
         std::fprintf(stderr, "kelp-garden: %s\n", error.c_str());

@@ -110,6 +110,7 @@ void Autopilot::decide() {
     float best = INFINITY;
     for (const Move& move : moves) {
         float outcome = outcomeOf(move);
+        if (blur > 0) outcome += std::uniform_real_distribution<float>(0, blur)(dice);
         lookahead.restore();
         if (outcome < best) best = outcome, chosen = move;
     }
@@ -122,6 +123,12 @@ StepInput Autopilot::next() {
     }
     --stepsUntilDecision;
     return inputFor(chosen);
+}
+
+void Autopilot::wander(float amount, uint32_t seed) {
+    blur = amount;
+    dice.seed(seed);
+    stepsUntilDecision = 0;
 }
 
 std::vector<tvector> Autopilot::foresee(int steps) {

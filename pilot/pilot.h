@@ -1,11 +1,14 @@
 // An autopilot that plays a level through the inputs a player has: the
 // pointer's movement and the button. It reads the world as the player sees
 // it, finds the fish's way through the maze once per level, and herds the
-// fish along it by trying a few moves ahead with the world step.
+// fish along it by trying a few moves ahead with the world step. To prove a
+// level winnable it can also search: go back to where the fish did best and
+// try other moves from there.
 #pragma once
 
 #include "game/world.h"
 
+#include <random>
 #include <vector>
 
 namespace kelp_pilot {
@@ -65,6 +68,9 @@ public:
     // plays them, with the world left exactly as it was.
     std::vector<tvector> foresee(int steps);
     const RouteMap& routes() const { return map; }
+    // From the next step on, each move's outcome is blurred by up to `amount`
+    // with dice seeded by `seed`, so that a play taken up again goes otherwise.
+    void wander(float amount, uint32_t seed);
 
 private:
     enum class Herd {
@@ -90,6 +96,22 @@ private:
     Move chosen;
     int stepsUntilDecision = 0;
     kelp::WorldSnapshot lookahead, foresight;
+    float blur = 0;
+    std::mt19937 dice;
 };
+
+// A winning play of the level just built, searched for with the autopilot.
+// It plays on; whenever the fish has come no nearer the goal for a while, or
+// the clock has run out, the world goes back to a checkpoint at or a little
+// before the fish's best, and the autopilot plays on from there with other
+// moves. It gives up after `maxRewinds` goes back.
+struct SearchedPlay {
+    bool won = false;
+    float finishedAt = 0;                // on the level's clock, when won
+    std::vector<kelp::StepInput> steps;  // the play from the level's start
+    int rewinds = 0;
+    float closest = INFINITY;  // the fish's nearest to the goal along the ways
+};
+SearchedPlay searchForWin(int maxRewinds);
 
 }  // namespace kelp_pilot

@@ -11,6 +11,7 @@
 using namespace kelp;
 using kelp_pilot::Autopilot;
 using kelp_pilot::RouteMap;
+using kelp_pilot::SearchedPlay;
 
 namespace {
 
@@ -20,6 +21,14 @@ void BuildAsAutoplayed(int level) {
     LEVEL_CLOCK->start();
     STEERING = {};
     buildLevel(level);
+}
+
+// A level as the search starts it, the camera and clock included.
+void StartAsSearched(int level) {
+    SetRandomSeed(4660 + level);
+    CURRENT_LEVEL = level;
+    LEVEL_SKIP = false;
+    resetLevel();
 }
 
 }  // namespace
@@ -91,4 +100,33 @@ TEST(Autopilot, BringsTheFishNearerTheGoalWithAPlayersHands) {
         stepWorld(TIME_STEP, input);
     }
     EXPECT_LT(pilot.routes().distanceToGoal(FISH->head->position), start - 500);
+}
+
+// Going back is exact: the searched play, stepped again from the level's
+// start without the autopilot, comes home at its last step. On level 2 the
+// fish stalls on the way, so the search has to go back to win.
+TEST(Search, GoesBackExactlyAndItsPlayWinsFromTheStart) {
+    StartAsSearched(2);
+    SearchedPlay play = kelp_pilot::searchForWin(40);
+    ASSERT_TRUE(play.won);
+    EXPECT_GT(play.rewinds, 0);
+    StartAsSearched(2);
+    LevelScene scene;
+    for (size_t step = 0; step < play.steps.size(); ++step) {
+        ASSERT_FALSE(LEVEL_ENDING) << "step " << step;
+        advanceLevel(scene, play.steps[step]);
+    }
+    EXPECT_TRUE(LEVEL_WON);
+    EXPECT_EQ(scene.finishedAt, play.finishedAt);
+}
+
+// A search that may not go back gives up at the first stall, lost, with how
+// near the fish came.
+TEST(Search, GivesUpWhenItMayGoBackNoMore) {
+    StartAsSearched(2);
+    SearchedPlay play = kelp_pilot::searchForWin(0);
+    EXPECT_FALSE(play.won);
+    EXPECT_EQ(play.rewinds, 0);
+    EXPECT_TRUE(std::isfinite(play.closest));
+    EXPECT_LT(play.steps.size(), size_t(GOAL->deadline * 30));
 }

@@ -1,0 +1,88 @@
+// Searching for a win: the autopilot's play, taken up again from checkpoints.
+// The world step draws no random numbers, so a checkpoint's snapshot and the
+// steps before it are all it takes to go back exactly.
+#include "game/game.h"
+#include "pilot/pilot.h"
+
+#include <cmath>
+
+namespace kelp_pilot {
+
+using namespace kelp;
+
+namespace {
+
+constexpr int CheckpointEvery = 90;  // steps: three seconds
+// The fish gets this much nearer the goal within this many steps, or the play goes back.
+constexpr float Progress = 20;
+constexpr size_t StallSteps = 300;
+// How much a taken-up play blurs its choices: about a third of a corridor's length.
+constexpr float Blur = 300;
+// Going back again and again from the same best, the play goes back further, up to this many checkpoints.
+constexpr int FurthestBack = 6;
+
+struct Checkpoint {
+    WorldSnapshot world;
+    LevelScene scene;
+};
+
+// Checkpoints every few seconds of the play so far. Their room is kept when
+// the play goes back, so taking it up again allocates nothing.
+class Checkpoints {
+public:
+    void keep(const LevelScene& scene, size_t step) {
+        if (step % CheckpointEvery != 0 || step / CheckpointEvery < used) return;
+        if (used == kept.size()) kept.emplace_back();
+        kept[used].world.save();
+        kept[used].scene = scene;
+        ++used;
+    }
+    // Back to the checkpoint `back` before the latest at or before `step`;
+    // gives the step it was kept at.
+    size_t goBack(size_t step, size_t back, LevelScene& scene) {
+        size_t latest = std::min(step / CheckpointEvery, used - 1);
+        size_t index = latest > back ? latest - back : 0;
+        kept[index].world.restore();
+        scene = kept[index].scene;
+        used = index + 1;
+        return index * CheckpointEvery;
+    }
+
+private:
+    std::vector<Checkpoint> kept;
+    size_t used = 0;
+};
+
+}  // namespace
+
+SearchedPlay searchForWin(int maxRewinds) {
+    Autopilot pilot;
+    pilot.start();
+    LevelScene scene;
+    Checkpoints checkpoints;
+    SearchedPlay play;
+    std::mt19937 dice(1);
+    float& best = play.closest;
+    size_t bestAt = 0, takenUpAt = 0;
+    while (true) {
+        checkpoints.keep(scene, play.steps.size());
+        StepInput input = pilot.next();
+        advanceLevel(scene, input);
+        play.steps.push_back(input);
+        if (LEVEL_WON) break;
+        float away = pilot.routes().distanceToGoal(FISH->head->position);
+        if (away < best - Progress) best = away, bestAt = play.steps.size();
+        bool stalled = play.steps.size() > std::max(bestAt, takenUpAt) + StallSteps;
+        if (!LEVEL_ENDING && !stalled) continue;
+        if (play.rewinds == maxRewinds) break;
+        int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);
+        takenUpAt = checkpoints.goBack(bestAt, size_t(back), scene);
+        play.steps.resize(takenUpAt);
+        pilot.wander(Blur, uint32_t(++play.rewinds));
+    }
+    play.won = LEVEL_WON;
+    play.finishedAt = scene.finishedAt;
+    return play;
+}
+
+}  // namespace kelp_pilot
