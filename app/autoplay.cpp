@@ -8,9 +8,6 @@ using namespace kelp;
 
 namespace {
 
-// Enough for the levels the autopilot wins; a level it cannot still ends in a minute or two.
-constexpr int MaxRewinds = 40;
-
 void buildLevelFrom(int level, uint32_t seed) {
     SetRandomSeed(int32_t(seed));
     CURRENT_LEVEL = level;
@@ -35,7 +32,7 @@ void record(int level, uint32_t seed, const std::vector<StepInput>& steps, Repla
 
 AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder) {
     buildLevelFrom(level, seed);
-    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin(MaxRewinds);
+    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin({});
     AutoplayResult result{play.won, play.steps.size(), 0, play.rewinds, play.closest};
     if (play.won) result.timeLeft = GOAL->deadline - play.finishedAt;
     if (recorder) record(level, seed, play.steps, *recorder);

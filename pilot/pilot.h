@@ -100,18 +100,22 @@ private:
     std::mt19937 dice;
 };
 
-// A winning play of the level just built, searched for with the autopilot.
-// It plays on; whenever the fish has come no nearer the goal for a while, or
-// the clock has run out, the world goes back to a checkpoint at or a little
-// before the fish's best, and the autopilot plays on from there with other
-// moves. It gives up after `maxRewinds` goes back.
+// A winning play from the world as it stands (a level just built), searched
+// for with the autopilot. It plays on; whenever the fish has come no nearer
+// the goal for `stallSteps`, or the clock has run out, the world goes back to
+// a checkpoint at or a little before the fish's best, and the autopilot plays
+// on from there with other moves. It gives up after `maxRewinds` goes back.
+struct SearchLimits {
+    int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
+    size_t stallSteps = 300;  // ten seconds
+};
 struct SearchedPlay {
     bool won = false;
     float finishedAt = 0;                // on the level's clock, when won
-    std::vector<kelp::StepInput> steps;  // the play from the level's start
+    std::vector<kelp::StepInput> steps;  // the play, from where the search began
     int rewinds = 0;
     float closest = INFINITY;  // the fish's nearest to the goal along the ways
 };
-SearchedPlay searchForWin(int maxRewinds);
+SearchedPlay searchForWin(const SearchLimits& limits);
 
 }  // namespace kelp_pilot

@@ -13,9 +13,8 @@ using namespace kelp;
 namespace {
 
 constexpr int CheckpointEvery = 90;  // steps: three seconds
-// The fish gets this much nearer the goal within this many steps, or the play goes back.
+// Nearer than this does not count as the fish coming nearer the goal.
 constexpr float Progress = 20;
-constexpr size_t StallSteps = 300;
 // How much a taken-up play blurs its choices: about a third of a corridor's length.
 constexpr float Blur = 300;
 // Going back again and again from the same best, the play goes back further, up to this many checkpoints.
@@ -55,7 +54,7 @@ private:
 
 }  // namespace
 
-SearchedPlay searchForWin(int maxRewinds) {
+SearchedPlay searchForWin(const SearchLimits& limits) {
     Autopilot pilot;
     pilot.start();
     LevelScene scene;
@@ -72,9 +71,9 @@ SearchedPlay searchForWin(int maxRewinds) {
         if (LEVEL_WON) break;
         float away = pilot.routes().distanceToGoal(FISH->head->position);
         if (away < best - Progress) best = away, bestAt = play.steps.size();
-        bool stalled = play.steps.size() > std::max(bestAt, takenUpAt) + StallSteps;
+        bool stalled = play.steps.size() > std::max(bestAt, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
-        if (play.rewinds == maxRewinds) break;
+        if (play.rewinds == limits.maxRewinds) break;
         int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);
         takenUpAt = checkpoints.goBack(bestAt, size_t(back), scene);
         play.steps.resize(takenUpAt);
