@@ -97,14 +97,9 @@ bool DrawableFitsScreen(const GLContext& context) {
     return width == context.width && height == context.height;
 }
 
-// Software renderers copy the back buffer to the window and leave it be;
-// other drivers may hand back any buffer after a swap. Two swaps of two
-// colours tell the first kind from a pair of buffers taking turns.
-bool SwapsKeepBackBuffer(GLContext& context) {
-    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    std::string_view name = renderer ? renderer : "";
-    bool software = name.find("llvmpipe") != name.npos || name.find("softpipe") != name.npos;
-    if (!ScreensHaveTargets || !software || !(context.flags & GRAPHICS_BACKBUFFER)) return false;
+// Two swaps of two colours tell a back buffer that keeps its picture from a
+// pair of buffers taking turns.
+bool BackBufferKeepsColours(GLContext& context) {
     glDisable(GL_SCISSOR_TEST);
     for (int probe : {1, 2}) {
         glClearColor(0, 0, static_cast<float>(probe) / 255, 1);
@@ -117,6 +112,21 @@ bool SwapsKeepBackBuffer(GLContext& context) {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     return true;
+}
+
+// Software renderers copy the back buffer to the window and leave it be;
+// other drivers may hand back any buffer after a swap.
+bool SwapsKeepBackBuffer(GLContext& context) {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::string_view name = renderer ? renderer : "";
+    bool software = name.find("llvmpipe") != name.npos || name.find("softpipe") != name.npos;
+    if (!ScreensHaveTargets || !software || !(context.flags & GRAPHICS_BACKBUFFER)) return false;
+    // The window is not shown yet: a swap that waited for the display could wait long.
+    int interval = SDL_GL_GetSwapInterval();
+    SDL_GL_SetSwapInterval(0);
+    bool kept = BackBufferKeepsColours(context);
+    SDL_GL_SetSwapInterval(interval);
+    return kept;
 }
 
 // In a page every context is the canvas's one WebGL context, which goes with
