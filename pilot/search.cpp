@@ -61,7 +61,6 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
     Checkpoints checkpoints;
     SearchedPlay play;
     std::mt19937 dice(1);
-    float& best = play.closest;
     size_t bestAt = 0, takenUpAt = 0;
     while (true) {
         checkpoints.keep(scene, play.steps.size());
@@ -70,7 +69,7 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
         play.steps.push_back(input);
         if (LEVEL_WON) break;
         float away = pilot.routes().distanceToGoal(FISH->head->position);
-        if (away < best - Progress) best = away, bestAt = play.steps.size();
+        if (away < play.closest - Progress) play.closest = away, bestAt = play.steps.size();
         bool stalled = play.steps.size() > std::max(bestAt, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.rewinds == limits.maxRewinds) break;
