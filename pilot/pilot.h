@@ -15,6 +15,8 @@ namespace kelp_pilot {
 
 using kelp::tvector;
 
+struct Maze;  // the level's beams and balls as the ways see them
+
 // The ways through the current level's maze: a grid of cells, each knowing
 // how far the goal is along ways a swimmer fits through, kept wide of the
 // beams as the fish's size asks.
@@ -45,15 +47,26 @@ private:
     tvector centreOf(int cell) const;
     // The cell itself, or the nearest one with a way from it.
     int wayCellNear(tvector point) const;
+    // The cell `dx`, `dy` cells on, or -1 off the map.
+    int neighbour(int cell, int dx, int dy) const;
     using Entry = std::pair<float, int>;
-    void spread(std::vector<float>& field, const std::vector<float>& cost);
-    int step(const std::vector<float>& field, int cell, bool climb) const;
-    tvector walk(const std::vector<float>& field, tvector point, float distance, bool climb) const;
+    // The fish's ways go only where its widest part presses no more than allowed.
+    void spread(std::vector<float>& field, const std::vector<float>& cost, bool forFish);
+    int step(const std::vector<float>& field, int cell, bool climb, bool forFish) const;
+    tvector walk(const std::vector<float>& field, tvector point, float distance, bool climb, bool forFish) const;
+    void measurePresses(const Maze& maze, float fishRadius);
+    float pressBetween(int cell, int dx, int dy) const;
+    float leastPressFromGoal(tvector fish);
+    bool fishGoes(int cell, int dx, int dy) const;
 
     float left = 0, top = 0;
     int columns = 0, rows = 0;
     std::vector<float> wayCost, swimCost;  // per cell: for the fish's way, the player's swim
     std::vector<float> toGoal, toAim;
+    // Per cell and kept side: the least the fish's widest part presses
+    // into beams or balls going that way; and the most it is led to.
+    std::vector<float> presses;
+    float allowedPress = INFINITY;
     std::vector<Entry> frontier;
     std::vector<std::pair<tvector, tvector>> blueBeams;
 };

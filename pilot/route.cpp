@@ -1,14 +1,29 @@
 // The ways through the maze: each cell's distance to the goal by Dijkstra's
 // search from the goal, over cells a swimmer fits in, dearer where the fish
-// would brush the beams and dearer still beside a red one.
+// would brush the beams and dearer still beside a red one. The fish is led
+// only where its widest part gets by as easily as the level allows.
 #include "pilot/pilot.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace kelp_pilot {
 
 using namespace kelp;
+
+struct Wall {
+    tvector a, b;
+    bool red;     // a red beam that rests at times
+    float duty;   // the share of the time it fires
+    float reach;  // beyond a body's edge; a red beam that never rests stings only what it touches
+};
+
+struct Maze {
+    std::vector<Wall> walls;
+    std::vector<tvector> balls;  // and the traps at red beams' hidden ends
+    std::vector<tvector> traps;  // those traps again: they catch only what they touch
+};
 
 namespace {
 
@@ -26,6 +41,15 @@ constexpr float RedCost = 30;
 constexpr float Margin = 400;
 // How far a body pressed off the ways looks for them, in cells.
 constexpr int NearCells = 12;
+// The fish's own pull presses its widest part only a few units into what
+// pushes it, so it is led no tighter than the level's least pressing way
+// asks, give or take this margin.
+constexpr float PressMargin = 1;
+// Presses beyond this are not looked into: no way through asks that much.
+constexpr float MaxPress = 30;
+// The neighbours a cell keeps the fish's press towards; the other four
+// are kept by those neighbours.
+constexpr std::array<std::pair<int, int>, 4> KeptSides = {{{1, 0}, {0, 1}, {1, 1}, {-1, 1}}};
 
 float distanceToSegment(tvector p, tvector a, tvector b) {
     tvector ab = sub(b, a);
@@ -40,17 +64,6 @@ struct Clearance {
     float duty = 0;         // of the nearest red beam
 };
 
-struct Wall {
-    tvector a, b;
-    bool red;     // a red beam that rests at times
-    float duty;   // the share of the time it fires
-};
-
-struct Maze {
-    std::vector<Wall> walls;
-    std::vector<tvector> balls;  // and the traps at red beams' hidden ends
-};
-
 Maze mazeOfTheLevel() {
     Maze maze;
     for (int i = 0; i <= LAST_BEAM; ++i) {
@@ -58,7 +71,8 @@ Maze mazeOfTheLevel() {
         // A red beam that rests between its firings can be passed; one that never rests is a wall.
         auto* red = dynamic_cast<const tredbeam*>(&beam);
         bool rests = red && red->onTime < red->period;
-        maze.walls.push_back({beam.ballA->position, beam.ballB->position, rests, rests ? red->onTime / red->period : 0});
+        maze.walls.push_back({beam.ballA->position, beam.ballB->position, rests, rests ? red->onTime / red->period : 0,
+                              red ? 0 : BeamReach});
     }
     for (int i = 0; i <= LAST_BALL; ++i)
         if (!BALLS[i]->hidden) maze.balls.push_back(BALLS[i]->position);
@@ -66,7 +80,7 @@ Maze mazeOfTheLevel() {
     for (int i = 0; i <= LAST_BEAM; ++i)
         if (dynamic_cast<const tredbeam*>(BEAMS[i].get()))
             for (const BallRef& end : {BEAMS[i]->ballA, BEAMS[i]->ballB})
-                if (end->hidden) maze.balls.push_back(end->position);
+                if (end->hidden) maze.balls.push_back(end->position), maze.traps.push_back(end->position);
     return maze;
 }
 
@@ -91,6 +105,35 @@ float costOf(const Clearance& c, float fishRadius) {
     cost += SqueezeCost * squeeze / fishRadius;
     if (c.red < wanted) cost += RedCost * (0.1f + c.duty);
     return cost;
+}
+
+// How far a body of `radius` centred at `p` presses into what pushes or
+// stings it; 0 where it is clear of everything.
+float pressAt(tvector p, const Maze& maze, float radius) {
+    float press = 0;
+    for (const Wall& wall : maze.walls)
+        if (!wall.red) press = std::max(press, radius + wall.reach - distanceToSegment(p, wall.a, wall.b));
+    for (tvector ball : maze.balls) press = std::max(press, radius + BallReach - distance(p, ball));
+    for (tvector trap : maze.traps) press = std::max(press, radius - distance(p, trap));
+    return press;
+}
+
+// The least the fish's widest part presses going from the cell at `centre`
+// to its neighbour `dx`, `dy` cells on: anywhere along the side they share,
+// or at the corner they share. The side is searched every two units, since
+// a gate the fish just fits leaves it a window of four or more; a gate too
+// narrow for it is thicker than a cell, so no cell lying across it lets it by.
+float pressCrossing(tvector centre, int dx, int dy, const Maze& maze, float radius) {
+    constexpr float Half = RouteMap::CellSize / 2;
+    tvector middle = add(centre, {float(dx) * Half, float(dy) * Half});
+    float least = pressAt(middle, maze, radius);
+    // Nowhere on the side is more than half a cell from its middle.
+    if (least == 0 || (dx && dy)) return least;
+    if (least > MaxPress + Half) return INFINITY;
+    tvector along = {float(dy), float(dx)};
+    for (float t = 2 - Half; t < Half && least > 0; t += 2)
+        least = std::min(least, pressAt(add(middle, scale(along, t)), maze, radius));
+    return least;
 }
 
 }  // namespace
@@ -124,23 +167,85 @@ void RouteMap::plan() {
         if (std::isfinite(cost[cell])) swimCost[cell] = 1;
     wayCost = std::move(cost);
 
-    toGoal.assign(wayCost.size(), INFINITY);
     frontier.clear();
     // The fish is home when its head is this near: every open cell as near counts.
     float home = 100 + FISH->radii[0];
     for (int cell = 0; cell < columns * rows; ++cell) {
         float d = distance(centreOf(cell), GOAL->position);
-        if (d < home && std::isfinite(wayCost[cell])) {
-            toGoal[cell] = d;
-            frontier.push_back({d, cell});
-        }
+        if (d < home && std::isfinite(wayCost[cell])) frontier.push_back({d, cell});
     }
-    spread(toGoal, wayCost);
+    measurePresses(maze, fishRadius);
+    allowedPress = leastPressFromGoal(FISH->head->position) + PressMargin;
+    toGoal.assign(wayCost.size(), INFINITY);
+    for (const Entry& entry : frontier) toGoal[size_t(entry.second)] = entry.first;
+    spread(toGoal, wayCost, true);
     toAim.assign(wayCost.size(), INFINITY);
 }
 
+void RouteMap::measurePresses(const Maze& maze, float fishRadius) {
+    presses.assign(wayCost.size() * KeptSides.size(), INFINITY);
+    for (int cell = 0; cell < columns * rows; ++cell) {
+        if (!std::isfinite(wayCost[cell])) continue;
+        for (size_t side = 0; side < KeptSides.size(); ++side) {
+            auto [dx, dy] = KeptSides[side];
+            int next = neighbour(cell, dx, dy);
+            if (next >= 0 && std::isfinite(wayCost[next]))
+                presses[size_t(cell) * KeptSides.size() + side] =
+                    pressCrossing(centreOf(cell), dx, dy, maze, fishRadius);
+        }
+    }
+}
+
+float RouteMap::pressBetween(int cell, int dx, int dy) const {
+    bool kept = dy > 0 || (dy == 0 && dx > 0);
+    int keeper = kept ? cell : neighbour(cell, dx, dy);
+    if (!kept) dx = -dx, dy = -dy;
+    auto side = std::find(KeptSides.begin(), KeptSides.end(), std::pair{dx, dy}) - KeptSides.begin();
+    return presses[size_t(keeper) * KeptSides.size() + size_t(side)];
+}
+
+// Over the cells, from the home ones in the frontier: the least the fish
+// must press on any way from the cell home, and from those near `fish`.
+float RouteMap::leastPressFromGoal(tvector fish) {
+    std::vector<float> least(wayCost.size(), INFINITY);
+    std::vector<Entry> open = frontier;
+    for (Entry& entry : open) entry.first = 0, least[size_t(entry.second)] = 0;
+    auto later = [](const Entry& a, const Entry& b) { return a.first > b.first; };
+    std::make_heap(open.begin(), open.end(), later);
+    while (!open.empty()) {
+        std::pop_heap(open.begin(), open.end(), later);
+        auto [press, cell] = open.back();
+        open.pop_back();
+        if (press > least[cell]) continue;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                int next = neighbour(cell, dx, dy);
+                if (next < 0 || next == cell) continue;
+                float through = std::max(press, pressBetween(cell, dx, dy));
+                if (through < least[next]) {
+                    least[next] = through;
+                    open.push_back({through, next});
+                    std::push_heap(open.begin(), open.end(), later);
+                }
+            }
+    }
+    int at = cellAt(fish), x = at % columns, y = at / columns;
+    float fromFish = INFINITY;
+    for (int dy = -NearCells; dy <= NearCells; ++dy)
+        for (int dx = -NearCells; dx <= NearCells; ++dx)
+            if (int near = neighbour(y * columns + x, dx, dy); near >= 0) fromFish = std::min(fromFish, least[near]);
+    return fromFish;
+}
+
+int RouteMap::neighbour(int cell, int dx, int dy) const {
+    int x = cell % columns + dx, y = cell / columns + dy;
+    return x < 0 || y < 0 || x >= columns || y >= rows ? -1 : y * columns + x;
+}
+
+bool RouteMap::fishGoes(int cell, int dx, int dy) const { return pressBetween(cell, dx, dy) <= allowedPress; }
+
 // Dijkstra's search outwards from the frontier's cells, whose distances are set.
-void RouteMap::spread(std::vector<float>& field, const std::vector<float>& cost) {
+void RouteMap::spread(std::vector<float>& field, const std::vector<float>& cost, bool forFish) {
     auto later = [](const Entry& a, const Entry& b) { return a.first > b.first; };
     std::make_heap(frontier.begin(), frontier.end(), later);
     while (!frontier.empty()) {
@@ -153,6 +258,7 @@ void RouteMap::spread(std::vector<float>& field, const std::vector<float>& cost)
             for (int dx = -1; dx <= 1; ++dx) {
                 int nx = x + dx, ny = y + dy;
                 if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= columns || ny >= rows) continue;
+                if (forFish && !fishGoes(cell, dx, dy)) continue;
                 int next = ny * columns + nx;
                 float step = (dx && dy ? float(M_SQRT2) : 1.0f) * CellSize * cost[next];
                 if (d + step < field[next]) {
@@ -171,7 +277,7 @@ void RouteMap::aimAt(tvector target) {
     int cell = wayCellNear(target);
     toAim[cell] = 0;
     frontier.push_back({0, cell});
-    spread(toAim, swimCost);
+    spread(toAim, swimCost, false);
 }
 
 int RouteMap::cellAt(tvector p) const {
@@ -208,26 +314,24 @@ float RouteMap::distanceToGoal(tvector p) const {
 }
 
 // The neighbour lowest in the field, or highest when climbing.
-int RouteMap::step(const std::vector<float>& field, int cell, bool climb) const {
+int RouteMap::step(const std::vector<float>& field, int cell, bool climb, bool forFish) const {
     int best = cell;
-    int x = cell % columns, y = cell / columns;
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
-            int nx = x + dx, ny = y + dy;
-            if (nx < 0 || ny < 0 || nx >= columns || ny >= rows) continue;
-            int next = ny * columns + nx;
-            if (!std::isfinite(field[next])) continue;
+            int next = neighbour(cell, dx, dy);
+            if (next < 0 || next == cell || !std::isfinite(field[next]) || (forFish && !fishGoes(cell, dx, dy)))
+                continue;
             if (climb ? field[next] > field[best] : field[next] < field[best]) best = next;
         }
     return best;
 }
 
-tvector RouteMap::walk(const std::vector<float>& field, tvector p, float distance, bool climb) const {
+tvector RouteMap::walk(const std::vector<float>& field, tvector p, float distance, bool climb, bool forFish) const {
     if (toGoal.empty()) return p;
     int cell = wayCellNear(p);
     float travelled = kelp::distance(p, centreOf(cell));
     while (travelled < distance) {
-        int next = step(field, cell, climb);
+        int next = step(field, cell, climb, forFish);
         if (next == cell) break;
         travelled += kelp::distance(centreOf(cell), centreOf(next));
         cell = next;
@@ -241,9 +345,9 @@ float RouteMap::distanceToAim(tvector p) const {
     return toAim[cell] + distance(p, centreOf(cell));
 }
 
-tvector RouteMap::along(tvector p, float ahead) const { return walk(toGoal, p, ahead, false); }
-tvector RouteMap::behind(tvector p, float back) const { return walk(toGoal, p, back, true); }
-tvector RouteMap::towardsAim(tvector p, float ahead) const { return walk(toAim, p, ahead, false); }
+tvector RouteMap::along(tvector p, float ahead) const { return walk(toGoal, p, ahead, false, true); }
+tvector RouteMap::behind(tvector p, float back) const { return walk(toGoal, p, back, true, true); }
+tvector RouteMap::towardsAim(tvector p, float ahead) const { return walk(toAim, p, ahead, false, false); }
 
 bool RouteMap::inSight(tvector from, tvector to) const {
     tvector d = sub(to, from);

@@ -60,6 +60,27 @@ TEST(Routes, EveryLevelHasAWayFromTheStartToTheGoal) {
     }
 }
 
+// A gate narrower than the fish's widest part is no way for it, however
+// short. Level 3's fish is led through the gate between balls 126 and 127;
+// level 4's, nearly twice as wide while the maze grows by a third, is led round.
+TEST(Routes, TheFishIsLedOnlyWhereItsWidestPartGets) {
+    for (int level : {3, 4}) {
+        BuildAsAutoplayed(level);
+        RouteMap map;
+        map.plan();
+        tvector gate = scale(add(BALLS[126]->position, BALLS[127]->position), 0.5f);
+        float home = 100 + FISH->radii[0], nearestGate = INFINITY;
+        tvector p = FISH->head->position;
+        for (int hop = 0; hop < 2000 && map.distanceToGoal(p) > home; ++hop) {
+            p = map.along(p, RouteMap::CellSize);
+            nearestGate = std::min(nearestGate, distance(p, gate));
+        }
+        EXPECT_LE(map.distanceToGoal(p), home) << "level " << level << ": the way leads home";
+        if (level == 3) EXPECT_LT(nearestGate, RouteMap::CellSize);
+        else EXPECT_GT(nearestGate, 3 * RouteMap::CellSize);
+    }
+}
+
 // Looking ahead leaves no trace: the world after foreseeing is the world
 // before, bit for bit, and the autopilot goes on deciding as it would have.
 TEST(Autopilot, ForeseeingTheWayChangesNothing) {
