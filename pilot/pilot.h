@@ -54,7 +54,7 @@ private:
     void spread(std::vector<float>& field, const std::vector<float>& cost, bool forFish);
     int step(const std::vector<float>& field, int cell, bool climb, bool forFish) const;
     tvector walk(const std::vector<float>& field, tvector point, float distance, bool climb, bool forFish) const;
-    void measurePresses(const Maze& maze, float fishRadius);
+    void measurePresses(const Maze& maze, float fishRadius, const std::vector<bool>& roomy);
     float pressBetween(int cell, int dx, int dy) const;
     float leastPressFromGoal(tvector fish);
     bool fishGoes(int cell, int dx, int dy) const;

@@ -155,8 +155,12 @@ void RouteMap::plan() {
     for (const Wall& wall : maze.walls)
         if (!wall.red) blueBeams.push_back({wall.a, wall.b});
     std::vector<float> cost(size_t(columns) * rows, INFINITY);
+    // Cells the fish's widest part fits anywhere in, wherever it crosses them.
+    std::vector<bool> roomy(cost.size());
+    constexpr float HalfDiagonal = CellSize / 2 * float(M_SQRT2);
     for (int cell = 0; cell < columns * rows; ++cell) {
         Clearance c = clearanceAt(centreOf(cell), maze);
+        roomy[cell] = c.blue >= fishRadius + BeamReach + HalfDiagonal && c.ball >= fishRadius + BallReach + HalfDiagonal;
         // A ball's push is soft: the player gets by one a little nearer than it reaches, at a cost.
         if (c.blue >= PlayerRadius + BeamReach && c.ball >= PlayerRadius + BeamReach)
             cost[cell] = costOf(c, fishRadius) + (c.ball < PlayerRadius + BallReach ? PushedCost : 0);
@@ -174,7 +178,7 @@ void RouteMap::plan() {
         float d = distance(centreOf(cell), GOAL->position);
         if (d < home && std::isfinite(wayCost[cell])) frontier.push_back({d, cell});
     }
-    measurePresses(maze, fishRadius);
+    measurePresses(maze, fishRadius, roomy);
     allowedPress = leastPressFromGoal(FISH->head->position) + PressMargin;
     toGoal.assign(wayCost.size(), INFINITY);
     for (const Entry& entry : frontier) toGoal[size_t(entry.second)] = entry.first;
@@ -182,7 +186,7 @@ void RouteMap::plan() {
     toAim.assign(wayCost.size(), INFINITY);
 }
 
-void RouteMap::measurePresses(const Maze& maze, float fishRadius) {
+void RouteMap::measurePresses(const Maze& maze, float fishRadius, const std::vector<bool>& roomy) {
     presses.assign(wayCost.size() * KeptSides.size(), INFINITY);
     for (int cell = 0; cell < columns * rows; ++cell) {
         if (!std::isfinite(wayCost[cell])) continue;
@@ -191,7 +195,7 @@ void RouteMap::measurePresses(const Maze& maze, float fishRadius) {
             int next = neighbour(cell, dx, dy);
             if (next >= 0 && std::isfinite(wayCost[next]))
                 presses[size_t(cell) * KeptSides.size() + side] =
-                    pressCrossing(centreOf(cell), dx, dy, maze, fishRadius);
+                    roomy[cell] ? 0 : pressCrossing(centreOf(cell), dx, dy, maze, fishRadius);
         }
     }
 }
