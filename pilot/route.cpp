@@ -209,7 +209,8 @@ float RouteMap::pressBetween(int cell, int dx, int dy) const {
 }
 
 // Over the cells, from the home ones in the frontier: the least the fish
-// must press on any way from the cell home, and from those near `fish`.
+// must press on any way from the cell home; given for the cell nearest
+// `fish` with a way home at all.
 float RouteMap::leastPressFromGoal(tvector fish) {
     std::vector<float> least(wayCost.size(), INFINITY);
     std::vector<Entry> open = frontier;
@@ -233,12 +234,16 @@ float RouteMap::leastPressFromGoal(tvector fish) {
                 }
             }
     }
-    int at = cellAt(fish), x = at % columns, y = at / columns;
-    float fromFish = INFINITY;
+    int at = cellAt(fish), nearest = at;
+    float nearestDistance = INFINITY;
     for (int dy = -NearCells; dy <= NearCells; ++dy)
-        for (int dx = -NearCells; dx <= NearCells; ++dx)
-            if (int near = neighbour(y * columns + x, dx, dy); near >= 0) fromFish = std::min(fromFish, least[near]);
-    return fromFish;
+        for (int dx = -NearCells; dx <= NearCells; ++dx) {
+            int near = neighbour(at, dx, dy);
+            if (near < 0 || !std::isfinite(least[near])) continue;
+            float d = distance(fish, centreOf(near));
+            if (d < nearestDistance) nearest = near, nearestDistance = d;
+        }
+    return least[nearest];
 }
 
 int RouteMap::neighbour(int cell, int dx, int dy) const {
