@@ -45,18 +45,20 @@ public:
 private:
     int cellAt(tvector point) const;
     tvector centreOf(int cell) const;
-    // The cell itself, or the nearest one with a way from it.
-    int wayCellNear(tvector point) const;
+    // The cell itself, or the nearest one finite in `field` (a way from it).
+    int wayCellNear(tvector point, const std::vector<float>& field) const;
     // The cell `dx`, `dy` cells on, or -1 off the map.
     int neighbour(int cell, int dx, int dy) const;
     using Entry = std::pair<float, int>;
+    template <class Lengthen>
+    void spread(std::vector<float>& field, Lengthen lengthen);
+    static float moveLength(int dx, int dy, float cost);
     // The fish's ways go only where its widest part presses no more than allowed.
-    void spread(std::vector<float>& field, const std::vector<float>& cost, bool forFish);
     int step(const std::vector<float>& field, int cell, bool climb, bool forFish) const;
     tvector walk(const std::vector<float>& field, tvector point, float distance, bool climb, bool forFish) const;
     void measurePresses(const Maze& maze, float fishRadius, const std::vector<bool>& roomy);
     float pressBetween(int cell, int dx, int dy) const;
-    float leastPressFromGoal(tvector fish);
+    float leastPressHome(tvector fish);
     bool fishGoes(int cell, int dx, int dy) const;
 
     float left = 0, top = 0;

@@ -179,10 +179,12 @@ void RouteMap::plan() {
         if (d < home && std::isfinite(wayCost[cell])) frontier.push_back({d, cell});
     }
     measurePresses(maze, fishRadius, roomy);
-    allowedPress = leastPressFromGoal(FISH->head->position) + PressMargin;
+    allowedPress = leastPressHome(FISH->head->position) + PressMargin;
     toGoal.assign(wayCost.size(), INFINITY);
     for (const Entry& entry : frontier) toGoal[size_t(entry.second)] = entry.first;
-    spread(toGoal, wayCost, true);
+    spread(toGoal, [this](float length, int cell, int dx, int dy, int next) {
+        return fishGoes(cell, dx, dy) ? length + moveLength(dx, dy, wayCost[next]) : INFINITY;
+    });
     toAim.assign(wayCost.size(), INFINITY);
 }
 
@@ -208,42 +210,17 @@ float RouteMap::pressBetween(int cell, int dx, int dy) const {
     return presses[size_t(keeper) * KeptSides.size() + size_t(side)];
 }
 
-// Over the cells, from the home ones in the frontier: the least the fish
-// must press on any way from the cell home; given for the cell nearest
-// `fish` with a way home at all.
-float RouteMap::leastPressFromGoal(tvector fish) {
+// The least the fish must press on any way home, read at the cell nearest
+// `fish` with a way home at all. The frontier is left as it was.
+float RouteMap::leastPressHome(tvector fish) {
+    std::vector<Entry> home = frontier;
     std::vector<float> least(wayCost.size(), INFINITY);
-    std::vector<Entry> open = frontier;
-    for (Entry& entry : open) entry.first = 0, least[size_t(entry.second)] = 0;
-    auto later = [](const Entry& a, const Entry& b) { return a.first > b.first; };
-    std::make_heap(open.begin(), open.end(), later);
-    while (!open.empty()) {
-        std::pop_heap(open.begin(), open.end(), later);
-        auto [press, cell] = open.back();
-        open.pop_back();
-        if (press > least[cell]) continue;
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx) {
-                int next = neighbour(cell, dx, dy);
-                if (next < 0 || next == cell) continue;
-                float through = std::max(press, pressBetween(cell, dx, dy));
-                if (through < least[next]) {
-                    least[next] = through;
-                    open.push_back({through, next});
-                    std::push_heap(open.begin(), open.end(), later);
-                }
-            }
-    }
-    int at = cellAt(fish), nearest = at;
-    float nearestDistance = INFINITY;
-    for (int dy = -NearCells; dy <= NearCells; ++dy)
-        for (int dx = -NearCells; dx <= NearCells; ++dx) {
-            int near = neighbour(at, dx, dy);
-            if (near < 0 || !std::isfinite(least[near])) continue;
-            float d = distance(fish, centreOf(near));
-            if (d < nearestDistance) nearest = near, nearestDistance = d;
-        }
-    return least[nearest];
+    for (Entry& entry : frontier) entry.first = 0, least[size_t(entry.second)] = 0;
+    spread(least, [this](float press, int cell, int dx, int dy, int) {
+        return std::max(press, pressBetween(cell, dx, dy));
+    });
+    frontier = std::move(home);
+    return least[wayCellNear(fish, least)];
 }
 
 int RouteMap::neighbour(int cell, int dx, int dy) const {
@@ -253,40 +230,47 @@ int RouteMap::neighbour(int cell, int dx, int dy) const {
 
 bool RouteMap::fishGoes(int cell, int dx, int dy) const { return pressBetween(cell, dx, dy) <= allowedPress; }
 
-// Dijkstra's search outwards from the frontier's cells, whose distances are set.
-void RouteMap::spread(std::vector<float>& field, const std::vector<float>& cost, bool forFish) {
+// Dijkstra's search outwards from the frontier's cells, whose lengths are
+// set. `lengthen` gives a way's length one move on, from `cell` by `dx`,
+// `dy` to `next`; infinite where the move is barred.
+template <class Lengthen>
+void RouteMap::spread(std::vector<float>& field, Lengthen lengthen) {
     auto later = [](const Entry& a, const Entry& b) { return a.first > b.first; };
     std::make_heap(frontier.begin(), frontier.end(), later);
     while (!frontier.empty()) {
         std::pop_heap(frontier.begin(), frontier.end(), later);
-        auto [d, cell] = frontier.back();
+        auto [length, cell] = frontier.back();
         frontier.pop_back();
-        if (d > field[cell]) continue;
-        int x = cell % columns, y = cell / columns;
+        if (length > field[cell]) continue;
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
-                int nx = x + dx, ny = y + dy;
-                if ((dx == 0 && dy == 0) || nx < 0 || ny < 0 || nx >= columns || ny >= rows) continue;
-                if (forFish && !fishGoes(cell, dx, dy)) continue;
-                int next = ny * columns + nx;
-                float step = (dx && dy ? float(M_SQRT2) : 1.0f) * CellSize * cost[next];
-                if (d + step < field[next]) {
-                    field[next] = d + step;
-                    frontier.push_back({d + step, next});
+                int next = neighbour(cell, dx, dy);
+                if (next < 0 || next == cell) continue;
+                float further = lengthen(length, cell, dx, dy, next);
+                if (further < field[next]) {
+                    field[next] = further;
+                    frontier.push_back({further, next});
                     std::push_heap(frontier.begin(), frontier.end(), later);
                 }
             }
     }
 }
 
+// Along `cost` per unit; the cost of the cell moved into.
+float RouteMap::moveLength(int dx, int dy, float cost) {
+    return (dx && dy ? float(M_SQRT2) : 1.0f) * CellSize * cost;
+}
+
 void RouteMap::aimAt(tvector target) {
     if (toGoal.empty()) return;
     std::fill(toAim.begin(), toAim.end(), INFINITY);
     frontier.clear();
-    int cell = wayCellNear(target);
+    int cell = wayCellNear(target, toGoal);
     toAim[cell] = 0;
     frontier.push_back({0, cell});
-    spread(toAim, swimCost, false);
+    spread(toAim, [this](float length, int, int dx, int dy, int next) {
+        return length + moveLength(dx, dy, swimCost[next]);
+    });
 }
 
 int RouteMap::cellAt(tvector p) const {
@@ -299,26 +283,24 @@ tvector RouteMap::centreOf(int cell) const {
     return {left + (float(cell % columns) + 0.5f) * CellSize, top + (float(cell / columns) + 0.5f) * CellSize};
 }
 
-int RouteMap::wayCellNear(tvector p) const {
+int RouteMap::wayCellNear(tvector p, const std::vector<float>& field) const {
     int cell = cellAt(p);
-    if (std::isfinite(toGoal[cell])) return cell;
+    if (std::isfinite(field[cell])) return cell;
     int best = cell;
     float bestDistance = INFINITY;
-    int x = cell % columns, y = cell / columns;
     for (int dy = -NearCells; dy <= NearCells; ++dy)
         for (int dx = -NearCells; dx <= NearCells; ++dx) {
-            int nx = x + dx, ny = y + dy;
-            if (nx < 0 || ny < 0 || nx >= columns || ny >= rows) continue;
-            int near = ny * columns + nx;
+            int near = neighbour(cell, dx, dy);
+            if (near < 0 || !std::isfinite(field[near])) continue;
             float d = distance(p, centreOf(near));
-            if (std::isfinite(toGoal[near]) && d < bestDistance) best = near, bestDistance = d;
+            if (d < bestDistance) best = near, bestDistance = d;
         }
     return best;
 }
 
 float RouteMap::distanceToGoal(tvector p) const {
     if (toGoal.empty()) return INFINITY;
-    int cell = wayCellNear(p);
+    int cell = wayCellNear(p, toGoal);
     return toGoal[cell] + distance(p, centreOf(cell));
 }
 
@@ -337,7 +319,7 @@ int RouteMap::step(const std::vector<float>& field, int cell, bool climb, bool f
 
 tvector RouteMap::walk(const std::vector<float>& field, tvector p, float distance, bool climb, bool forFish) const {
     if (toGoal.empty()) return p;
-    int cell = wayCellNear(p);
+    int cell = wayCellNear(p, toGoal);
     float travelled = kelp::distance(p, centreOf(cell));
     while (travelled < distance) {
         int next = step(field, cell, climb, forFish);
@@ -350,7 +332,7 @@ tvector RouteMap::walk(const std::vector<float>& field, tvector p, float distanc
 
 float RouteMap::distanceToAim(tvector p) const {
     if (toAim.empty()) return INFINITY;
-    int cell = wayCellNear(p);
+    int cell = wayCellNear(p, toGoal);
     return toAim[cell] + distance(p, centreOf(cell));
 }
 
