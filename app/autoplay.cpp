@@ -33,7 +33,8 @@ void record(int level, uint32_t seed, const std::vector<StepInput>& steps, Repla
 AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder) {
     buildLevelFrom(level, seed);
     kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin({});
-    AutoplayResult result{play.won, play.steps.size(), 0, play.rewinds, play.closest};
+    AutoplayResult result{play.won, play.steps.size(), 0, play.rewinds, play.closest, play.nearestPoint,
+                          float(play.nearestStep) * TIME_STEP};
     if (play.won) result.timeLeft = GOAL->deadline - play.finishedAt;
     if (recorder) record(level, seed, play.steps, *recorder);
     return result;

@@ -14,6 +14,8 @@ struct AutoplayResult {
     float timeLeft = 0;    // on the level's clock when the fish came home
     int rewinds = 0;       // times the search went back
     float closest = 0;     // the fish's nearest to the goal along the ways
+    kelp::tvector nearestPoint;  // where its head was then,
+    float nearestAt = 0;         // so many seconds into the level
 };
 
 // Level `level` built from random seed `seed`, searched by the autopilot for

@@ -37,8 +37,10 @@ int autoplayHeadless(int level, const std::string& recordPath) {
         std::printf("level %d won: %llu frames, %.3f s left, %d goes back\n", level,
                     static_cast<unsigned long long>(result.frames), double(result.timeLeft), result.rewinds);
     else
-        std::printf("level %d lost: no win in %d goes back; the fish came within %.0f of the goal\n", level,
-                    result.rewinds, double(result.closest));
+        std::printf("level %d lost: no win in %d goes back; the fish came within %.0f of the goal, at (%.0f, %.0f) "
+                    "%.1f s in\n",
+                    level, result.rewinds, double(result.closest), double(result.nearestPoint.x),
+                    double(result.nearestPoint.y), double(result.nearestAt));
     std::string error;
     if (!recordPath.empty() && !writeFileAtomically(recordPath, encodeReplay(recorder.replay), error)) {
         std::fprintf(stderr, "kelp-garden: %s\n", error.c_str());

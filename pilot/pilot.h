@@ -130,6 +130,8 @@ struct SearchedPlay {
     std::vector<kelp::StepInput> steps;  // the play, from where the search began
     int rewinds = 0;
     float closest = INFINITY;  // the fish's nearest to the goal along the ways
+    tvector nearestPoint;      // where its head was then,
+    size_t nearestStep = 0;    // so many steps from where the search began, in the play that got there
 };
 SearchedPlay searchForWin(const SearchLimits& limits);
 

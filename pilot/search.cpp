@@ -69,7 +69,10 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
         play.steps.push_back(input);
         if (LEVEL_WON) break;
         float away = pilot.routes().distanceToGoal(FISH->head->position);
-        if (away < play.closest - Progress) play.closest = away, bestAt = play.steps.size();
+        if (away < play.closest - Progress) {
+            play.closest = away, bestAt = play.steps.size();
+            play.nearestPoint = FISH->head->position, play.nearestStep = bestAt;
+        }
         bool stalled = play.steps.size() > std::max(bestAt, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.rewinds == limits.maxRewinds) break;

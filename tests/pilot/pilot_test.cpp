@@ -146,12 +146,24 @@ TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
 }
 
 // A search that may not go back gives up at the first stall, lost, with how
-// near the fish came.
-TEST(Search, GivesUpWhenItMayGoBackNoMore) {
+// near the fish came, and where and when: its play, stepped again, has the
+// fish's head there then.
+TEST(Search, GivesUpWhenItMayGoBackNoMoreSayingWhereTheFishCameNearest) {
     StartAsSearched(2);
+    WorldSnapshot start;
+    start.save();
     SearchedPlay play = kelp_pilot::searchForWin({.maxRewinds = 0});
     EXPECT_FALSE(play.won);
     EXPECT_EQ(play.rewinds, 0);
     EXPECT_TRUE(std::isfinite(play.closest));
     EXPECT_LT(play.steps.size(), size_t(GOAL->deadline * 30));
+    ASSERT_GT(play.nearestStep, 0u);
+    ASSERT_LT(play.nearestStep, play.steps.size()) << "the play stalled after its best";
+    start.restore();
+    tvector startedAt = FISH->head->position;
+    LevelScene scene;
+    for (size_t step = 0; step < play.nearestStep; ++step) advanceLevel(scene, play.steps[step]);
+    EXPECT_EQ(FISH->head->position.x, play.nearestPoint.x);
+    EXPECT_EQ(FISH->head->position.y, play.nearestPoint.y);
+    EXPECT_GT(distance(startedAt, play.nearestPoint), 20.0f) << "the fish had left its start";
 }
