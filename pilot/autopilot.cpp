@@ -22,6 +22,9 @@ constexpr float HerdingGap = 100;  // the player's lead on (or lag behind) the f
 constexpr float OutOfSightCost = 200, AslantCost = 100;
 // Where the player herds from: ahead of a fish that seeks it, behind one that flees.
 constexpr float HerdingPlace = 180;
+// How far across its way the player may lead a seeking fish: from the outside
+// of a bend its body swings wide of the inner corner, often a red beam's end.
+constexpr float BendSide = 150;
 constexpr float MaxAway = 20000;  // beyond this, far is far
 
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
@@ -43,6 +46,8 @@ void Autopilot::start() {
     if (fishSeeksPlayer()) {
         for (float lead : {80.0f, 160.0f, 260.0f, 400.0f})
             for (float speed : {120.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, speed, false});
+        for (float lead : {160.0f, 260.0f})
+            for (float side : {-BendSide, BendSide}) moves.push_back({Herd::Lead, lead, side, 260, false});
     } else {
         for (float lead : {70.0f, 120.0f, 180.0f, 260.0f})
             for (float side : {-60.0f, 0.0f, 60.0f}) moves.push_back({Herd::Chase, lead, side, 250, false});
@@ -63,6 +68,10 @@ StepInput Autopilot::inputFor(const Move& move) const {
     case Herd::ToPlace: return {swimTowards(map.towardsAim(player, 60), move.speed), move.calm};
     case Herd::Lead: {
         tvector target = map.along(head, move.lead);
+        if (move.side != 0) {
+            tvector way = direction(target, map.along(head, move.lead / 2));
+            target = add(target, scale(perp(way), move.side));
+        }
         bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
         return {swimTowards(behindTarget ? map.along(player, 60) : target, move.speed), move.calm};
     }

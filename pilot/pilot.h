@@ -89,7 +89,7 @@ public:
 
 private:
     enum class Herd {
-        Lead,     // swim `lead` ahead of a seeking fish on its way
+        Lead,     // swim `lead` ahead of a seeking fish on its way, `side` across it
         Chase,    // swim `lead` behind a fleeing fish, `side` across its way
         Wait,     // stay, holding the button when `calm`
         Nudge,    // swim at the fish's head: a push frees it from a trap
