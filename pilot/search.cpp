@@ -61,7 +61,7 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
     Checkpoints checkpoints;
     SearchedPlay play;
     std::mt19937 dice(1);
-    size_t bestAt = 0, takenUpAt = 0;
+    size_t takenUpAt = 0;
     while (true) {
         checkpoints.keep(scene, play.steps.size());
         StepInput input = pilot.next();
@@ -70,14 +70,14 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
         if (LEVEL_WON) break;
         float away = pilot.routes().distanceToGoal(FISH->head->position);
         if (away < play.closest - Progress) {
-            play.closest = away, bestAt = play.steps.size();
-            play.nearestPoint = FISH->head->position, play.nearestStep = bestAt;
+            play.closest = away, play.nearestPoint = FISH->head->position;
+            play.nearestStep = play.steps.size();
         }
-        bool stalled = play.steps.size() > std::max(bestAt, takenUpAt) + limits.stallSteps;
+        bool stalled = play.steps.size() > std::max(play.nearestStep, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.rewinds == limits.maxRewinds) break;
         int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);
-        takenUpAt = checkpoints.goBack(bestAt, size_t(back), scene);
+        takenUpAt = checkpoints.goBack(play.nearestStep, size_t(back), scene);
         play.steps.resize(takenUpAt);
         pilot.wander(Blur, uint32_t(++play.rewinds));
     }
