@@ -26,8 +26,21 @@ constexpr float HerdingPlace = 180;
 // of a bend its body swings wide of the inner corner, often a red beam's end.
 constexpr float BendSide = 150;
 constexpr float MaxAway = 20000;  // beyond this, far is far
+// A pointer moving at the steering speed limit makes the fish swim two and a
+// half times as hard. Circling it fast keeps it there while the swimmer only
+// loops about its place. Worth it only for a fish whose way home is tighter
+// than it squeezes through calmly.
+constexpr float StirAbove = 10;    // the way's least press, world units
+constexpr float StirPixels = 450;  // a step's pointer move: past the limit
+constexpr int StirRound = 6;       // steps a circle: five a second
 
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
+
+tvector stirring() {
+    long step = std::lround(LEVEL_CLOCK->elapsed / TIME_STEP);
+    float turn = 2 * float(M_PI) * float(step % StirRound) / StirRound;
+    return makeVector(std::cos(turn) * StirPixels, std::sin(turn) * StirPixels);
+}
 
 // A nudge of the pointer that swims towards `aim` at up to `speed`.
 tvector swimTowards(tvector aim, float speed) {
@@ -48,9 +61,13 @@ void Autopilot::start() {
             for (float speed : {120.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, speed, false});
         for (float lead : {160.0f, 260.0f})
             for (float side : {-BendSide, BendSide}) moves.push_back({Herd::Lead, lead, side, 260, false});
+        if (map.leastPress() > StirAbove)
+            for (float lead : {80.0f, 160.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, 260, false, true});
     } else {
         for (float lead : {70.0f, 120.0f, 180.0f, 260.0f})
             for (float side : {-60.0f, 0.0f, 60.0f}) moves.push_back({Herd::Chase, lead, side, 250, false});
+        if (map.leastPress() > StirAbove)
+            for (float lead : {120.0f, 180.0f}) moves.push_back({Herd::Chase, lead, 0, 250, false, true});
     }
     moves.push_back({Herd::Wait, 0, 0, 0, false});
     moves.push_back({Herd::Wait, 0, 0, 0, true});
@@ -61,6 +78,12 @@ void Autopilot::start() {
 }
 
 StepInput Autopilot::inputFor(const Move& move) const {
+    StepInput input = steadyInputFor(move);
+    if (move.stir) input.pointer = add(input.pointer, stirring());
+    return input;
+}
+
+StepInput Autopilot::steadyInputFor(const Move& move) const {
     tvector head = FISH->head->position, player = PLAYER->main->position;
     switch (move.herd) {
     case Herd::Wait: return {{}, move.calm};

@@ -39,6 +39,9 @@ public:
     tvector towardsAim(tvector point, float ahead) const;
     // How far the swim to the aim is from the point; infinite where none leads.
     float distanceToAim(tvector point) const;
+    // How hard the fish's widest part presses on beams or balls on its
+    // easiest way home.
+    float leastPress() const;
     // True when no blue beam crosses the straight line between the points.
     bool inSight(tvector from, tvector to) const;
 
@@ -100,8 +103,10 @@ private:
         float lead = 0, side = 0;
         float speed = 0;  // world units a second
         bool calm = false;
+        bool stir = false;  // the pointer also circles fast, exciting the fish
     };
     kelp::StepInput inputFor(const Move& move) const;
+    kelp::StepInput steadyInputFor(const Move& move) const;
     float standing() const;
     float outcomeOf(const Move& move);
     void decide();

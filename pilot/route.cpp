@@ -223,6 +223,8 @@ float RouteMap::leastPressHome(tvector fish) {
     return least[wayCellNear(fish, least)];
 }
 
+float RouteMap::leastPress() const { return allowedPress - PressMargin; }
+
 int RouteMap::neighbour(int cell, int dx, int dy) const {
     int x = cell % columns + dx, y = cell / columns + dy;
     return x < 0 || y < 0 || x >= columns || y >= rows ? -1 : y * columns + x;

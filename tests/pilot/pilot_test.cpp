@@ -123,6 +123,53 @@ TEST(Autopilot, BringsTheFishNearerTheGoalWithAPlayersHands) {
     EXPECT_LT(pilot.routes().distanceToGoal(FISH->head->position), start - 500);
 }
 
+// Circling the pointer past the steering speed limit makes the fish swim two
+// and a half times as hard, while the swimmer only loops about its place: how
+// the autopilot squeezes a big fish through gaps it would stick in.
+TEST(Autopilot, ACirclingPointerSpursTheFishOn) {
+    BuildAsAutoplayed(5);
+    WorldSnapshot start;
+    start.save();
+    tvector swimmerAt = PLAYER->main->position;
+    auto fishMomentumAfterASecond = [&](bool circling) {
+        start.restore();
+        for (int step = 0; step < 30; ++step) {
+            float turn = 2 * float(M_PI) * float(step % 6) / 6;
+            tvector pointer = circling ? makeVector(std::cos(turn) * 450, std::sin(turn) * 450) : tvector{};
+            stepWorld(TIME_STEP, {pointer, false});
+            EXPECT_LT(distance(PLAYER->main->position, swimmerAt), 120.0f) << "step " << step;
+        }
+        tvector momentum{};
+        for (int i = 0; i < FISH->segmentCount; ++i)
+            momentum = add(momentum, scale(FISH->segments[i]->velocity, FISH->segments[i]->mass));
+        return length(momentum);
+    };
+    float calm = fishMomentumAfterASecond(false), spurred = fishMomentumAfterASecond(true);
+    EXPECT_GT(calm, 0.0f) << "the fish seeks the swimmer from the start";
+    EXPECT_GT(spurred, 3 * calm);
+}
+
+// The autopilot stirs only for a fish whose ways are tighter than it gets
+// through calmly: level 5's, not level 2's.
+TEST(Autopilot, StirsThePointerOnlyForAFishTooBigForItsWays) {
+    for (int level : {2, 5}) {
+        BuildAsAutoplayed(level);
+        Autopilot pilot;
+        pilot.start();
+        int stirred = 0;
+        for (int step = 0; step < 150; ++step) {
+            StepInput input = pilot.next();
+            if (length(input.pointer) > 400) ++stirred;
+            stepWorld(TIME_STEP, input);
+        }
+        if (level == 2) {
+            EXPECT_EQ(stirred, 0);
+        } else {
+            EXPECT_GT(stirred, 0);
+        }
+    }
+}
+
 // Going back is exact: the searched play, stepped again from where the
 // search began without the autopilot, leaves the world as the search left
 // it. Ten seconds into level 1, a stall of three seconds makes the search go
