@@ -6,6 +6,7 @@
 #include "pilot/pilot.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace kelp_pilot {
 
@@ -27,8 +28,8 @@ constexpr float HerdingPlace = 180;
 constexpr float BendSide = 150;
 constexpr float MaxAway = 20000;  // beyond this, far is far
 // A pointer moving at the steering speed limit makes the fish swim two and a
-// half times as hard. Circling it fast keeps it there while the swimmer only
-// loops about its place. Worth it only for a fish whose way home is tighter
+// half times as hard. Circling it fast keeps its speed there while the
+// swimmer only loops about its place. Worth it only for a fish whose way home is tighter
 // than it squeezes through calmly.
 constexpr float StirAbove = 10;    // the way's least press, world units
 constexpr float StirPixels = 450;  // a step's pointer move: past the limit
@@ -38,7 +39,7 @@ bool fishSeeksPlayer() { return FISH->hateMode != 0; }
 
 tvector stirring() {
     long step = std::lround(LEVEL_CLOCK->elapsed / TIME_STEP);
-    float turn = 2 * float(M_PI) * float(step % StirRound) / StirRound;
+    float turn = 2 * std::numbers::pi_v<float> * float(step % StirRound) / StirRound;
     return makeVector(std::cos(turn) * StirPixels, std::sin(turn) * StirPixels);
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 using namespace kelp;
 using kelp_pilot::Autopilot;
@@ -109,7 +110,7 @@ TEST(Autopilot, ForeseeingTheWayChangesNothing) {
 }
 
 // The autopilot plays through a player's inputs alone, the pointer's steps
-// no bigger than a hand makes, and herds the fish towards the goal.
+// gentle where the fish fits its ways, and herds the fish towards the goal.
 TEST(Autopilot, BringsTheFishNearerTheGoalWithAPlayersHands) {
     BuildAsAutoplayed(1);
     Autopilot pilot;
@@ -134,7 +135,7 @@ TEST(Autopilot, ACirclingPointerSpursTheFishOn) {
     auto fishMomentumAfterASecond = [&](bool circling) {
         start.restore();
         for (int step = 0; step < 30; ++step) {
-            float turn = 2 * float(M_PI) * float(step % 6) / 6;
+            float turn = 2 * std::numbers::pi_v<float> * float(step % 6) / 6;
             tvector pointer = circling ? makeVector(std::cos(turn) * 450, std::sin(turn) * 450) : tvector{};
             stepWorld(TIME_STEP, {pointer, false});
             EXPECT_LT(distance(PLAYER->main->position, swimmerAt), 120.0f) << "step " << step;
