@@ -29,8 +29,8 @@ constexpr float BendSide = 150;
 constexpr float MaxAway = 20000;  // beyond this, far is far
 // A pointer moving at the steering speed limit makes the fish swim two and a
 // half times as hard. Circling it fast keeps its speed there while the
-// swimmer only loops about its place. Worth it only for a fish whose way home is tighter
-// than it squeezes through calmly.
+// swimmer only loops about its place. Worth it only for a fish whose way
+// home is tighter than it squeezes through calmly.
 constexpr float StirAbove = 10;    // the way's least press, world units
 constexpr float StirPixels = 450;  // a step's pointer move: past the limit
 constexpr int StirRound = 6;       // steps a circle: five a second
@@ -57,17 +57,18 @@ tvector swimTowards(tvector aim, float speed) {
 void Autopilot::start() {
     map.plan();
     moves.clear();
+    bool stir = map.leastPress() > StirAbove;
     if (fishSeeksPlayer()) {
         for (float lead : {80.0f, 160.0f, 260.0f, 400.0f})
             for (float speed : {120.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, speed, false});
         for (float lead : {160.0f, 260.0f})
             for (float side : {-BendSide, BendSide}) moves.push_back({Herd::Lead, lead, side, 260, false});
-        if (map.leastPress() > StirAbove)
+        if (stir)
             for (float lead : {80.0f, 160.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, 260, false, true});
     } else {
         for (float lead : {70.0f, 120.0f, 180.0f, 260.0f})
             for (float side : {-60.0f, 0.0f, 60.0f}) moves.push_back({Herd::Chase, lead, side, 250, false});
-        if (map.leastPress() > StirAbove)
+        if (stir)
             for (float lead : {120.0f, 180.0f}) moves.push_back({Herd::Chase, lead, 0, 250, false, true});
     }
     moves.push_back({Herd::Wait, 0, 0, 0, false});
