@@ -2,7 +2,8 @@
 // played out for five seconds with the world step, and the one that leaves
 // the fish's head nearest the goal along the ways, with the player where it
 // herds from, is taken. A fish that seeks the player is led from just ahead
-// of it; one that flees is pushed from behind.
+// of it; one that flees is pushed from behind. A seeking fish too wide for
+// its way home may, as a last resort, be pushed home by the player.
 #include "pilot/pilot.h"
 
 #include <cmath>
@@ -35,6 +36,17 @@ constexpr float StirAbove = 10;    // the way's least press, world units
 constexpr float StirPixels = 450;  // a step's pointer move: past the limit
 constexpr int StirRound = 6;       // steps a circle: five a second
 
+// A fish held by a red beam has no will, but the player's push moves it on
+// along the beam. Its head gains a few units a second, so a push home takes a
+// minute or so. Which segment is pushed, from which side, and how long the
+// fish is led in before all matter, and a look-ahead of seconds cannot tell
+// them apart: each attempt plays one such choice out.
+constexpr float ShoveSpeed = 3000;
+constexpr int ShovedSegments[] = {13, 15, 17};
+constexpr float ShoveSlants[] = {-0.87f, 1.31f};  // radians off the body's line: 50° one side, 75° the other
+constexpr int LeadInSteps[] = {690, 450};
+constexpr float LeadInAhead = 400;
+
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
 
 tvector stirring() {
@@ -52,12 +64,30 @@ tvector swimTowards(tvector aim, float speed) {
     return scale(direction(aim, from), wanted / UnitsPerSecondPerPixel);
 }
 
+tvector turned(tvector v, float angle) {
+    float c = std::cos(angle), s = std::sin(angle);
+    return makeVector(v.x * c - v.y * s, v.x * s + v.y * c);
+}
+
+// Gets behind the segment as seen along the push, then pushes through it.
+tvector shoving(int segment, float slant) {
+    tvector centre = FISH->segments[segment]->position;
+    float radius = FISH->radii[segment];
+    tvector line = direction(FISH->segments[segment - 1]->position, FISH->segments[segment + 1]->position);
+    tvector push = turned(line, slant);
+    tvector from = sub(PLAYER->main->position, centre);
+    bool behind = dot(from, push) < -(radius + 5) && std::fabs(cross(from, push)) < 12;
+    return swimTowards(behind ? add(centre, scale(push, 200)) : sub(centre, scale(push, radius + 30)), ShoveSpeed);
+}
+
 }  // namespace
 
 void Autopilot::start() {
     map.plan();
     moves.clear();
     bool stir = map.leastPress() > StirAbove;
+    mayPushHome = stir && fishSeeksPlayer();
+    stepsPushingHome = -1;
     if (fishSeeksPlayer()) {
         for (float lead : {80.0f, 160.0f, 260.0f, 400.0f})
             for (float speed : {120.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, speed, false});
@@ -91,6 +121,7 @@ StepInput Autopilot::steadyInputFor(const Move& move) const {
     case Herd::Wait: return {{}, move.calm};
     case Herd::Nudge: return {swimTowards(head, move.speed), move.calm};
     case Herd::ToPlace: return {swimTowards(map.towardsAim(player, 60), move.speed), move.calm};
+    case Herd::Shove: return {shoving(move.segment, move.slant), move.calm};
     case Herd::Lead: {
         tvector target = map.along(head, move.lead);
         if (move.side != 0) {
@@ -151,12 +182,25 @@ void Autopilot::decide() {
 }
 
 StepInput Autopilot::next() {
+    if (stepsPushingHome >= 0) return inputFor(++stepsPushingHome > leadInSteps ? shove : leadIn);
     if (stepsUntilDecision == 0) {
         if (!LEVEL_ENDING) decide();
         stepsUntilDecision = DecideEvery;
     }
     --stepsUntilDecision;
     return inputFor(chosen);
+}
+
+bool Autopilot::pushHome(int attempt) {
+    int shoves = int(std::size(ShovedSegments) * std::size(ShoveSlants));
+    if (!mayPushHome || attempt >= shoves * int(std::size(LeadInSteps))) return false;
+    leadInSteps = LeadInSteps[attempt / shoves];
+    leadIn = {Herd::Lead, LeadInAhead, 0, ShoveSpeed, false};
+    int pick = attempt % shoves;
+    shove = {Herd::Shove, 0, 0, ShoveSpeed, false, false, ShovedSegments[pick / int(std::size(ShoveSlants))],
+             ShoveSlants[pick % int(std::size(ShoveSlants))]};
+    stepsPushingHome = 0;
+    return true;
 }
 
 void Autopilot::wander(float amount, uint32_t seed) {
@@ -169,13 +213,13 @@ std::vector<tvector> Autopilot::foresee(int steps) {
     std::vector<tvector> way;
     foresight.save();
     Move wasChosen = chosen;
-    int wasUntil = stepsUntilDecision;
+    int wasUntil = stepsUntilDecision, wasPushingHome = stepsPushingHome;
     for (int step = 0; step < steps && !LEVEL_ENDING; ++step) {
         stepWorld(TIME_STEP, next());
         way.push_back(PLAYER->main->position);
     }
     foresight.restore();
-    chosen = wasChosen, stepsUntilDecision = wasUntil;
+    chosen = wasChosen, stepsUntilDecision = wasUntil, stepsPushingHome = wasPushingHome;
     return way;
 }
 

@@ -89,6 +89,12 @@ public:
     // From the next step on, each move's outcome is blurred by up to `amount`
     // with dice seeded by `seed`, so that a play taken up again goes otherwise.
     void wander(float amount, uint32_t seed);
+    // A last resort for a seeking fish too wide for its way's last door, where
+    // a red beam that never rests catches it and takes its will: swim on into
+    // the goal's room so that it follows until held, then push it on from its
+    // side. `attempt` picks one of a few such pushes; from the next step on
+    // the autopilot plays it. False when there is none left to try.
+    bool pushHome(int attempt);
 
 private:
     enum class Herd {
@@ -97,6 +103,7 @@ private:
         Wait,     // stay, holding the button when `calm`
         Nudge,    // swim at the fish's head: a push frees it from a trap
         ToPlace,  // swim round the beams to where the player herds from
+        Shove,    // push the fish's `segment` on, from `slant` radians off its body's line
     };
     struct Move {
         Herd herd = Herd::Wait;
@@ -104,6 +111,8 @@ private:
         float speed = 0;  // world units a second
         bool calm = false;
         bool stir = false;  // the pointer also circles fast, exciting the fish
+        int segment = 0;
+        float slant = 0;
     };
     kelp::StepInput inputFor(const Move& move) const;
     kelp::StepInput steadyInputFor(const Move& move) const;
@@ -114,6 +123,10 @@ private:
     RouteMap map;
     std::vector<Move> moves;
     Move chosen;
+    bool mayPushHome = false;   // a seeking fish too wide for its ways
+    int stepsPushingHome = -1;  // while pushing home: steps since it began
+    int leadInSteps = 0;
+    Move leadIn, shove;
     int stepsUntilDecision = 0;
     kelp::WorldSnapshot lookahead, foresight;
     float blur = 0;
@@ -124,7 +137,8 @@ private:
 // for with the autopilot. It plays on; whenever the fish has come no nearer
 // the goal for `stallSteps`, or the clock has run out, the world goes back to
 // a checkpoint at or a little before the fish's best, and the autopilot plays
-// on from there with other moves. It gives up after `maxRewinds` goes back.
+// on from there with other moves. It gives up after `maxRewinds` goes back,
+// but for a last resort from the fish's best: pushing it home (see pushHome).
 struct SearchLimits {
     int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
     size_t stallSteps = 300;  // ten seconds

@@ -20,6 +20,9 @@ constexpr float Blur = 300;
 // Going back again and again from the same best, the play goes back further, up to this many checkpoints.
 constexpr int FurthestBack = 6;
 
+// How long a push home may take, lead-in included.
+constexpr size_t PushingHomeSteps = 3600;
+
 struct Checkpoint {
     WorldSnapshot world;
     LevelScene scene;
@@ -52,6 +55,20 @@ private:
     size_t used = 0;
 };
 
+// Each attempt goes back to the fish's best and plays one push home out.
+void pushHome(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
+    for (int attempt = 0; !LEVEL_WON && pilot.pushHome(attempt); ++attempt) {
+        size_t from = checkpoints.goBack(play.nearestStep, 0, scene);
+        play.steps.resize(from);
+        ++play.rewinds;
+        while (!LEVEL_ENDING && play.steps.size() < from + PushingHomeSteps) {
+            StepInput input = pilot.next();
+            advanceLevel(scene, input);
+            play.steps.push_back(input);
+        }
+    }
+}
+
 }  // namespace
 
 SearchedPlay searchForWin(const SearchLimits& limits) {
@@ -81,6 +98,7 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
         play.steps.resize(takenUpAt);
         pilot.wander(Blur, uint32_t(++play.rewinds));
     }
+    if (!LEVEL_WON) pushHome(pilot, checkpoints, scene, play);
     play.won = LEVEL_WON;
     play.finishedAt = scene.finishedAt;
     return play;

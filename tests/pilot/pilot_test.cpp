@@ -171,6 +171,17 @@ TEST(Autopilot, StirsThePointerOnlyForAFishTooBigForItsWays) {
     }
 }
 
+// Pushing home is a last resort for a seeking fish too wide for its ways:
+// level 5's, not level 2's, which fits them, nor level 6's, which flees.
+TEST(Autopilot, PushesHomeOnlyASeekingFishTooWideForItsWays) {
+    for (int level : {2, 5, 6}) {
+        BuildAsAutoplayed(level);
+        Autopilot pilot;
+        pilot.start();
+        EXPECT_EQ(pilot.pushHome(0), level == 5) << "level " << level;
+    }
+}
+
 // Going back is exact: the searched play, stepped again from where the
 // search began without the autopilot, leaves the world as the search left
 // it. Ten seconds into level 1, a stall of three seconds makes the search go
