@@ -30,11 +30,12 @@ int checkReplay(const Replay& replay, const std::string& path) {
 // Each level from the same deal every run, so that a result can be looked
 // into again. Ball jitter leaves from 63 to 88 units either side of level 4's
 // beam 131 and its fish needs 80: in 12 of 21 deals tried it cannot pass
-// without touching the beam, which stops it for good. Level 4 is played from
-// a deal it can pass, and level 5 from the one of eight tried that takes its
-// fish furthest. Level 6's easiest way home asks its fish to press from 10 to
-// 17 units into beams and balls, by deal; from deal 20, among the easiest of
-// 24 tried, it gets out of the pocket it starts in.
+// without touching the beam, which takes its will for good. Level 4 is played
+// from a deal it can pass, and level 5 from the one of eight tried that takes
+// its fish furthest: to the goal room's door, from where it is pushed home.
+// Level 6's easiest way home asks its fish to press from 10 to 17 units into
+// beams and balls, by deal; from deal 20, among the easiest of 24 tried, it
+// gets out of the pocket it starts in.
 constexpr uint32_t AutoplayDeals[6] = {4661, 4662, 4663, 19, 19, 20};
 
 int autoplayHeadless(int level, const std::string& recordPath) {
