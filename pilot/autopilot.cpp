@@ -6,6 +6,7 @@
 // its way home may, as a last resort, be pushed home by the player.
 #include "pilot/pilot.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -71,6 +72,7 @@ tvector turned(tvector v, float angle) {
 
 // Gets behind the segment as seen along the push, then pushes through it.
 tvector shoving(int segment, float slant) {
+    segment = std::clamp(segment, 1, FISH->segmentCount - 2);  // it needs a neighbour either side
     tvector centre = FISH->segments[segment]->position;
     float radius = FISH->radii[segment];
     tvector line = direction(FISH->segments[segment - 1]->position, FISH->segments[segment + 1]->position);
