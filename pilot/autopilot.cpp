@@ -208,6 +208,7 @@ bool Autopilot::pushHome(int attempt) {
 void Autopilot::wander(float amount, uint32_t seed) {
     blur = amount;
     dice.seed(seed);
+    stepsPushingHome = -1;
     stepsUntilDecision = 0;
 }
 

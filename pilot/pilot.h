@@ -88,12 +88,13 @@ public:
     const RouteMap& routes() const { return map; }
     // From the next step on, each move's outcome is blurred by up to `amount`
     // with dice seeded by `seed`, so that a play taken up again goes otherwise.
+    // A push home ends.
     void wander(float amount, uint32_t seed);
-    // A last resort for a seeking fish too wide for its way's last door, where
-    // a red beam that never rests catches it and takes its will: swim on into
-    // the goal's room so that it follows until held, then push it on from its
-    // side. `attempt` picks one of a few such pushes; from the next step on
-    // the autopilot plays it. False when there is none left to try.
+    // For a seeking fish too wide for its way's last door, where a red beam
+    // that never rests catches it and takes its will: swim on into the goal's
+    // room so that it follows until held, then push it on from its side.
+    // `attempt` picks one of a few such pushes; from the next step on the
+    // autopilot plays it. False when there is none left to try.
     bool pushHome(int attempt);
 
 private:
@@ -137,8 +138,9 @@ private:
 // for with the autopilot. It plays on; whenever the fish has come no nearer
 // the goal for `stallSteps`, or the clock has run out, the world goes back to
 // a checkpoint at or a little before the fish's best, and the autopilot plays
-// on from there with other moves. It gives up after `maxRewinds` goes back,
-// but for a last resort from the fish's best: pushing it home (see pushHome).
+// on from there with other moves; at each new best that stalls it also tries
+// pushing the fish home from there (see pushHome). It gives up after
+// `maxRewinds` goes back.
 struct SearchLimits {
     int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
     size_t stallSteps = 300;  // ten seconds

@@ -5,6 +5,7 @@
 #include "pilot/pilot.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace kelp_pilot {
 
@@ -56,17 +57,18 @@ private:
 };
 
 // Each attempt goes back to the fish's best and plays one push home out.
-void pushHome(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
+// True when one wins.
+bool pushedHome(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
     for (int attempt = 0; !LEVEL_WON && pilot.pushHome(attempt); ++attempt) {
         size_t from = checkpoints.goBack(play.nearestStep, 0, scene);
         play.steps.resize(from);
-        ++play.rewinds;
         while (!LEVEL_ENDING && play.steps.size() < from + PushingHomeSteps) {
             StepInput input = pilot.next();
             advanceLevel(scene, input);
             play.steps.push_back(input);
         }
     }
+    return LEVEL_WON;
 }
 
 }  // namespace
@@ -78,7 +80,7 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
     Checkpoints checkpoints;
     SearchedPlay play;
     std::mt19937 dice(1);
-    size_t takenUpAt = 0;
+    size_t takenUpAt = 0, pushedHomeFrom = SIZE_MAX;
     while (true) {
         checkpoints.keep(scene, play.steps.size());
         StepInput input = pilot.next();
@@ -92,13 +94,16 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
         }
         bool stalled = play.steps.size() > std::max(play.nearestStep, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
+        if (play.nearestStep != pushedHomeFrom) {  // a new best: perhaps at the last door
+            pushedHomeFrom = play.nearestStep;
+            if (pushedHome(pilot, checkpoints, scene, play)) break;
+        }
         if (play.rewinds == limits.maxRewinds) break;
         int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);
         takenUpAt = checkpoints.goBack(play.nearestStep, size_t(back), scene);
         play.steps.resize(takenUpAt);
         pilot.wander(Blur, uint32_t(++play.rewinds));
     }
-    if (!LEVEL_WON) pushHome(pilot, checkpoints, scene, play);
     play.won = LEVEL_WON;
     play.finishedAt = scene.finishedAt;
     return play;
