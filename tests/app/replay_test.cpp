@@ -237,10 +237,11 @@ TEST(WinningReplays, EachStillWinsInTime) {
 
 // Level 5's fish is too wide for the goal room's doors, and a red beam there
 // takes its will for good: the search's play ends with the autopilot pushing
-// it home from the checkpoint before its best. The recorded push is exactly
-// the autopilot's first, and it is a push: the fish is held most of the way.
+// it home from the checkpoint before its best, at the door. The recorded push
+// is one of the autopilot's own, input for input, and it is a push: the fish
+// is held by the beam most of the way.
 TEST(WinningReplays, LevelFivesEndsWithTheAutopilotPushingTheHeldFishHome) {
-    constexpr size_t PushBegins = 240 * 30;
+    constexpr size_t PushBegins = 231 * 30;
     InitSystemLayer();
     Replay replay;
     std::string error;
@@ -253,18 +254,25 @@ TEST(WinningReplays, LevelFivesEndsWithTheAutopilotPushingTheHeldFishHome) {
     resetLevel();
     kelp_pilot::Autopilot pilot;
     pilot.start();
-    LevelScene scene;
+    LevelScene atDoor;
     for (size_t step = 0; step < PushBegins; ++step)
-        advanceLevel(scene, {{steps[step].x, steps[step].y}, steps[step].calm});
-    ASSERT_TRUE(pilot.pushHome(0));
+        advanceLevel(atDoor, {{steps[step].x, steps[step].y}, steps[step].calm});
+    WorldSnapshot door;
+    door.save();
+    bool recorded = false;
     size_t held = 0;
-    for (size_t step = PushBegins; step < steps.size(); ++step) {
-        StepInput input = pilot.next();
-        ASSERT_EQ(input.pointer.x, steps[step].x) << "step " << step;
-        ASSERT_EQ(input.pointer.y, steps[step].y) << "step " << step;
-        advanceLevel(scene, input);
-        if (FISH->sting > 0) ++held;
+    for (int attempt = 0; !recorded && pilot.pushHome(attempt); ++attempt) {
+        door.restore();
+        LevelScene scene = atDoor;
+        recorded = true, held = 0;
+        for (size_t step = PushBegins; recorded && step < steps.size(); ++step) {
+            StepInput input = pilot.next();
+            recorded = input.pointer.x == steps[step].x && input.pointer.y == steps[step].y;
+            advanceLevel(scene, input);
+            if (FISH->sting > 0) ++held;
+        }
     }
+    ASSERT_TRUE(recorded) << "no push of the autopilot's plays the recorded one";
     EXPECT_TRUE(LEVEL_WON);
     EXPECT_GT(held, (steps.size() - PushBegins) / 2);
 }
