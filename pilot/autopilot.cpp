@@ -71,7 +71,7 @@ tvector turned(tvector v, float angle) {
 }
 
 // Gets behind the segment as seen along the push, then pushes through it.
-tvector shoving(int segment, float slant) {
+tvector shoving(int segment, float slant, float speed) {
     segment = std::clamp(segment, 1, FISH->segmentCount - 2);  // it needs a neighbour either side
     tvector centre = FISH->segments[segment]->position;
     float radius = FISH->radii[segment];
@@ -79,7 +79,7 @@ tvector shoving(int segment, float slant) {
     tvector push = turned(line, slant);
     tvector from = sub(PLAYER->main->position, centre);
     bool behind = dot(from, push) < -(radius + 5) && std::fabs(cross(from, push)) < 12;
-    return swimTowards(behind ? add(centre, scale(push, 200)) : sub(centre, scale(push, radius + 30)), ShoveSpeed);
+    return swimTowards(behind ? add(centre, scale(push, 200)) : sub(centre, scale(push, radius + 30)), speed);
 }
 
 }  // namespace
@@ -123,7 +123,7 @@ StepInput Autopilot::steadyInputFor(const Move& move) const {
     case Herd::Wait: return {{}, move.calm};
     case Herd::Nudge: return {swimTowards(head, move.speed), move.calm};
     case Herd::ToPlace: return {swimTowards(map.towardsAim(player, 60), move.speed), move.calm};
-    case Herd::Shove: return {shoving(move.segment, move.slant), move.calm};
+    case Herd::Shove: return {shoving(move.segment, move.slant, move.speed), move.calm};
     case Herd::Lead: {
         tvector target = map.along(head, move.lead);
         if (move.side != 0) {
