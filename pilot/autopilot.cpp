@@ -2,12 +2,15 @@
 // played out for five seconds with the world step, and the one that leaves
 // the fish's head nearest the goal along the ways, with the player where it
 // herds from, is taken. A fish that seeks the player is led from just ahead
-// of it; one that flees is pushed from behind. A seeking fish too wide for
-// its way home may, as a last resort, be pushed home by the player.
+// of it; one that flees is pushed from behind, or beckoned on from ahead. A
+// fish too wide for its way home has last resorts: a seeking one may be
+// pushed home by the player, a fleeing one run on past a turn and beckoned
+// back round.
 #include "pilot/pilot.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace kelp_pilot {
@@ -47,6 +50,17 @@ constexpr int ShovedSegments[] = {13, 15, 17};
 constexpr float ShoveSlants[] = {-0.87f, 1.31f};  // radians off the body's line: 50° one side, 75° the other
 constexpr int LeadInSteps[] = {690, 450};
 constexpr float LeadInAhead = 400;
+constexpr int ForGood = std::numeric_limits<int>::max() / 2;
+
+// A fleeing fish flees straight: where its way turns and the player behind it
+// cannot get past, it is run on into the room beyond the turn, and the player
+// swims to the way ahead, holding the button so that it stays, to beckon it.
+constexpr int OverrunSteps[] = {200, 150, 250};
+constexpr float OverrunSpeed = 300, OverrunGap = 40;
+constexpr int ToBeckonSteps = 90;
+constexpr float BeckonFrom = 250;  // along the way from where the fish stuck
+// A touch charges a fish that has sulked this long.
+constexpr float SulkedEnough = -2;
 
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
 
@@ -89,7 +103,8 @@ void Autopilot::start() {
     moves.clear();
     bool stir = map.leastPress() > StirAbove;
     mayPushHome = stir && fishSeeksPlayer();
-    stepsPushingHome = -1;
+    mayOvershoot = stir && !fishSeeksPlayer();
+    stepsOfResort = -1;
     if (fishSeeksPlayer()) {
         for (float lead : {80.0f, 160.0f, 260.0f, 400.0f})
             for (float speed : {120.0f, 260.0f}) moves.push_back({Herd::Lead, lead, 0, speed, false});
@@ -102,6 +117,7 @@ void Autopilot::start() {
             for (float side : {-60.0f, 0.0f, 60.0f}) moves.push_back({Herd::Chase, lead, side, 250, false});
         if (stir)
             for (float lead : {120.0f, 180.0f}) moves.push_back({Herd::Chase, lead, 0, 250, false, true});
+        for (float lead : {150.0f, 300.0f}) moves.push_back({Herd::Beckon, lead, 0, 400});
     }
     moves.push_back({Herd::Wait, 0, 0, 0, false});
     moves.push_back({Herd::Wait, 0, 0, 0, true});
@@ -133,11 +149,29 @@ StepInput Autopilot::steadyInputFor(const Move& move) const {
         bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
         return {swimTowards(behindTarget ? map.along(player, 60) : target, move.speed), move.calm};
     }
+    case Herd::Beckon: return beckoning(move);
+    case Herd::Overrun: {
+        tvector tail = FISH->tail->position;
+        tvector back = direction(tail, FISH->segments[FISH->segmentCount - 4]->position);
+        return {swimTowards(add(tail, scale(back, OverrunGap)), move.speed), false};
+    }
     case Herd::Chase: break;
     }
     tvector way = direction(map.along(head, 80), head);
     tvector behind = add(sub(head, scale(way, move.lead)), scale(perp(way), move.side));
     return {swimTowards(behind, move.speed), move.calm};
+}
+
+// Ahead of the fish on its way, the player touches it once it has sulked
+// long enough to charge (the player sees how long), and keeps ahead of the
+// charge. Otherwise it holds the button, so that the fish does not flee.
+StepInput Autopilot::beckoning(const Move& move) const {
+    tvector head = FISH->head->position, player = PLAYER->main->position;
+    bool ahead = map.distanceToGoal(player) < map.distanceToGoal(head);
+    if (ahead && FISH->mood == MOOD_SULKING && FISH->angry < SulkedEnough) return {swimTowards(head, move.speed), true};
+    tvector target = map.along(head, move.lead);
+    bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
+    return {swimTowards(behindTarget ? map.along(player, 60) : target, move.speed), FISH->mood != MOOD_CHARGING};
 }
 
 // How far the fish still has to go, and how far the player is from where it
@@ -150,11 +184,14 @@ float Autopilot::standing() const {
         float hidden = map.inSight(head, swimmer) ? 0 : OutOfSightCost;
         return fish + std::max(0.0f, player - (fish - HerdingGap)) + hidden;
     }
-    // It flees straight away from the player: best along its way, from behind.
+    // It flees straight away from the player: best along its way, from
+    // behind; or it is beckoned on, from ahead.
     tvector way = direction(map.along(head, 80), head);
     float aslant = (1 - dot(way, direction(head, swimmer))) * AslantCost;
     float away = std::min(map.distanceToAim(swimmer), MaxAway);
-    return fish + std::max(0.0f, (fish + HerdingGap) - player) + aslant + away;
+    float behind = std::max(0.0f, (fish + HerdingGap) - player) + aslant + away;
+    float ahead = std::max(0.0f, player - (fish - HerdingGap));
+    return fish + std::min(behind, ahead);
 }
 
 // Lower is better: the standing reached, and what it cost to get there.
@@ -184,7 +221,13 @@ void Autopilot::decide() {
 }
 
 StepInput Autopilot::next() {
-    if (stepsPushingHome >= 0) return inputFor(++stepsPushingHome > leadInSteps ? shove : leadIn);
+    if (stepsOfResort >= 0) {
+        int step = ++stepsOfResort;
+        if (step <= firstSteps) return inputFor(first);
+        if (step <= firstSteps + thenSteps) return inputFor(then);
+        stepsOfResort = -1;
+        stepsUntilDecision = 0;
+    }
     if (stepsUntilDecision == 0) {
         if (!LEVEL_ENDING) decide();
         stepsUntilDecision = DecideEvery;
@@ -196,19 +239,31 @@ StepInput Autopilot::next() {
 bool Autopilot::pushHome(int attempt) {
     int shoves = int(std::size(ShovedSegments) * std::size(ShoveSlants));
     if (!mayPushHome || attempt >= shoves * int(std::size(LeadInSteps))) return false;
-    leadInSteps = LeadInSteps[attempt / shoves];
-    leadIn = {Herd::Lead, LeadInAhead, 0, ShoveSpeed, false};
+    firstSteps = LeadInSteps[attempt / shoves];
+    first = {Herd::Lead, LeadInAhead, 0, ShoveSpeed, false};
     int pick = attempt % shoves;
-    shove = {Herd::Shove, 0, 0, ShoveSpeed, false, false, ShovedSegments[pick / int(std::size(ShoveSlants))],
-             ShoveSlants[pick % int(std::size(ShoveSlants))]};
-    stepsPushingHome = 0;
+    thenSteps = ForGood;
+    then = {Herd::Shove, 0, 0, ShoveSpeed, false, false, ShovedSegments[pick / int(std::size(ShoveSlants))],
+            ShoveSlants[pick % int(std::size(ShoveSlants))]};
+    stepsOfResort = 0;
+    return true;
+}
+
+bool Autopilot::overshoot(int attempt) {
+    if (!mayOvershoot || attempt >= int(std::size(OverrunSteps))) return false;
+    firstSteps = OverrunSteps[attempt];
+    first = {Herd::Overrun, 0, 0, OverrunSpeed, false};
+    map.aimAt(map.along(FISH->head->position, BeckonFrom));
+    thenSteps = ToBeckonSteps;
+    then = {Herd::ToPlace, 0, 0, OverrunSpeed, true};
+    stepsOfResort = 0;
     return true;
 }
 
 void Autopilot::wander(float amount, uint32_t seed) {
     blur = amount;
     dice.seed(seed);
-    stepsPushingHome = -1;
+    stepsOfResort = -1;
     stepsUntilDecision = 0;
 }
 
@@ -216,13 +271,13 @@ std::vector<tvector> Autopilot::foresee(int steps) {
     std::vector<tvector> way;
     foresight.save();
     Move wasChosen = chosen;
-    int wasUntil = stepsUntilDecision, wasPushingHome = stepsPushingHome;
+    int wasUntil = stepsUntilDecision, wasResort = stepsOfResort;
     for (int step = 0; step < steps && !LEVEL_ENDING; ++step) {
         stepWorld(TIME_STEP, next());
         way.push_back(PLAYER->main->position);
     }
     foresight.restore();
-    chosen = wasChosen, stepsUntilDecision = wasUntil, stepsPushingHome = wasPushingHome;
+    chosen = wasChosen, stepsUntilDecision = wasUntil, stepsOfResort = wasResort;
     return way;
 }
 

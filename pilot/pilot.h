@@ -88,7 +88,7 @@ public:
     const RouteMap& routes() const { return map; }
     // From the next step on, each move's outcome is blurred by up to `amount`
     // with dice seeded by `seed`, so that a play taken up again goes otherwise.
-    // A push home ends.
+    // A resort ends.
     void wander(float amount, uint32_t seed);
     // For a seeking fish too wide for its way's last door, where a red beam
     // that never rests catches it and takes its will: swim on into the goal's
@@ -96,6 +96,13 @@ public:
     // `attempt` picks one of a few such pushes; from the next step on the
     // autopilot plays it. False when there is none left to try.
     bool pushHome(int attempt);
+    // For a fleeing fish too wide for its ways, stuck where its way turns and
+    // the player, behind it, cannot get past to turn it: push it on past the
+    // turn into the room beyond, then swim up the way it must take and beckon
+    // it back round. `attempt` picks how far it is run on; from the next step
+    // on the autopilot plays it, then looks ahead again. False when there is
+    // none left to try.
+    bool overshoot(int attempt);
 
 private:
     enum class Herd {
@@ -105,6 +112,8 @@ private:
         Nudge,    // swim at the fish's head: a push frees it from a trap
         ToPlace,  // swim round the beams to where the player herds from
         Shove,    // push the fish's `segment` on, from `slant` radians off its body's line
+        Beckon,   // `lead` ahead of a fleeing fish, holding the button; touch it when it would charge
+        Overrun,  // swim just behind a fleeing fish's tail: it runs on straight
     };
     struct Move {
         Herd herd = Herd::Wait;
@@ -117,6 +126,7 @@ private:
     };
     kelp::StepInput inputFor(const Move& move) const;
     kelp::StepInput steadyInputFor(const Move& move) const;
+    kelp::StepInput beckoning(const Move& move) const;
     float standing() const;
     float outcomeOf(const Move& move);
     void decide();
@@ -125,9 +135,12 @@ private:
     std::vector<Move> moves;
     Move chosen;
     bool mayPushHome = false;   // a seeking fish too wide for its ways
-    int stepsPushingHome = -1;  // while pushing home: steps since it began
-    int leadInSteps = 0;
-    Move leadIn, shove;
+    bool mayOvershoot = false;  // a fleeing one
+    // A resort plays `first` for `firstSteps`, then `then` for `thenSteps`,
+    // then the look-ahead takes over again.
+    int stepsOfResort = -1;  // while one plays: steps since it began
+    int firstSteps = 0, thenSteps = 0;
+    Move first, then;
     int stepsUntilDecision = 0;
     kelp::WorldSnapshot lookahead, foresight;
     float blur = 0;
@@ -139,8 +152,8 @@ private:
 // the goal for `stallSteps`, or the clock has run out, the world goes back to
 // a checkpoint at or a little before the fish's best, and the autopilot plays
 // on from there with other moves; at each new best that stalls it also tries
-// pushing the fish home from there (see pushHome). It gives up after
-// `maxRewinds` goes back.
+// the autopilot's resorts from there (see pushHome and overshoot). It gives up
+// after `maxRewinds` goes back.
 struct SearchLimits {
     int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
     size_t stallSteps = 300;  // ten seconds

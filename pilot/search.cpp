@@ -23,6 +23,10 @@ constexpr int FurthestBack = 6;
 
 // How long a push home may take, lead-in included.
 constexpr size_t PushingHomeSteps = 3600;
+// A fleeing fish run on past a turn has turned if, this soon, it comes this
+// much nearer home than it had been.
+constexpr size_t OvershootSteps = 450;
+constexpr float OvershootGain = 300;
 
 struct Checkpoint {
     WorldSnapshot world;
@@ -56,19 +60,42 @@ private:
     size_t used = 0;
 };
 
-// Each attempt goes back to the fish's best and plays one push home out.
-// True when one wins.
-bool pushedHome(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
-    for (int attempt = 0; !LEVEL_WON && pilot.pushHome(attempt); ++attempt) {
-        size_t from = checkpoints.goBack(play.nearestStep, 0, scene);
-        play.steps.resize(from);
-        while (!LEVEL_ENDING && play.steps.size() < from + PushingHomeSteps) {
-            StepInput input = pilot.next();
-            advanceLevel(scene, input);
-            play.steps.push_back(input);
-        }
+// One step of the play, with a checkpoint when one is due; notes where the
+// fish comes nearest the goal.
+void playOn(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
+    checkpoints.keep(scene, play.steps.size());
+    StepInput input = pilot.next();
+    advanceLevel(scene, input);
+    play.steps.push_back(input);
+    float away = pilot.routes().distanceToGoal(FISH->head->position);
+    if (away < play.closest - Progress) {
+        play.closest = away, play.nearestPoint = FISH->head->position;
+        play.nearestStep = play.steps.size();
     }
-    return LEVEL_WON;
+}
+
+// Each attempt goes back to the fish's best and plays one resort out: a
+// seeking fish's push home until it wins, a fleeing fish's overshoot until it
+// has turned. True when one does; the play then goes on from there.
+bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
+    bool seeking = FISH->hateMode != 0;
+    const float closest = play.closest;
+    const tvector nearestPoint = play.nearestPoint;
+    const size_t nearestStep = play.nearestStep;
+    auto forgetAttempt = [&] { play.closest = closest, play.nearestPoint = nearestPoint, play.nearestStep = nearestStep; };
+    for (int attempt = 0; seeking ? pilot.pushHome(attempt) : pilot.overshoot(attempt); ++attempt) {
+        size_t from = checkpoints.goBack(nearestStep, 0, scene);
+        play.steps.resize(from);
+        forgetAttempt();
+        size_t until = from + (seeking ? PushingHomeSteps : OvershootSteps);
+        while (!LEVEL_ENDING && play.steps.size() < until) {
+            playOn(pilot, checkpoints, scene, play);
+            if (!seeking && play.closest < closest - OvershootGain) return true;
+        }
+        if (LEVEL_WON) return true;
+    }
+    forgetAttempt();
+    return false;
 }
 
 }  // namespace
@@ -80,23 +107,18 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
     Checkpoints checkpoints;
     SearchedPlay play;
     std::mt19937 dice(1);
-    size_t takenUpAt = 0, pushedHomeFrom = SIZE_MAX;
+    size_t takenUpAt = 0, resortedFrom = SIZE_MAX;
     while (true) {
-        checkpoints.keep(scene, play.steps.size());
-        StepInput input = pilot.next();
-        advanceLevel(scene, input);
-        play.steps.push_back(input);
+        playOn(pilot, checkpoints, scene, play);
         if (LEVEL_WON) break;
-        float away = pilot.routes().distanceToGoal(FISH->head->position);
-        if (away < play.closest - Progress) {
-            play.closest = away, play.nearestPoint = FISH->head->position;
-            play.nearestStep = play.steps.size();
-        }
         bool stalled = play.steps.size() > std::max(play.nearestStep, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
-        if (play.nearestStep != pushedHomeFrom) {  // a new best: perhaps at the last door
-            pushedHomeFrom = play.nearestStep;
-            if (pushedHome(pilot, checkpoints, scene, play)) break;
+        if (play.nearestStep != resortedFrom) {  // a new best: perhaps at the last door, or a turn
+            resortedFrom = play.nearestStep;
+            if (triedResorts(pilot, checkpoints, scene, play)) {
+                if (LEVEL_WON) break;
+                continue;
+            }
         }
         if (play.rewinds == limits.maxRewinds) break;
         int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);

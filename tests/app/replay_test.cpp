@@ -232,7 +232,30 @@ TEST(WinningReplays, EachStillWinsInTime) {
         EXPECT_GE(GOAL->remaining(), 0) << "level " << level;
         ++proven;
     }
-    EXPECT_GE(proven, 5) << "the replays of levels 1 to 5 are missing";
+    EXPECT_EQ(proven, 6) << "a level's winning replay is missing";
+}
+
+StepInput InputOf(const ReplayStep& step) { return {{step.x, step.y}, step.calm}; }
+
+// The steps of the winning replay of `level`, whose level is rebuilt as the
+// search built it, with `pilot` planned on it, and played up to `upTo`.
+std::vector<ReplayStep> ReplayedUpTo(int level, size_t upTo, kelp_pilot::Autopilot& pilot, LevelScene& scene) {
+    InitSystemLayer();
+    Replay replay;
+    std::string error;
+    std::string path = std::string(WINNING_REPLAYS) + "/won-level-" + std::to_string(level) + ".kgreplay";
+    if (!readReplayFile(path, replay, error) || replay.levels.empty()) {
+        ADD_FAILURE() << path << ": " << error;
+        return {};
+    }
+    SetRandomSeed(int32_t(replay.levels[0].seed));
+    CURRENT_LEVEL = level;
+    LEVEL_SKIP = false;
+    resetLevel();
+    pilot.start();
+    const std::vector<ReplayStep>& steps = replay.levels[0].steps;
+    for (size_t step = 0; step < std::min(upTo, steps.size()); ++step) advanceLevel(scene, InputOf(steps[step]));
+    return steps;
 }
 
 // Level 5's fish is too wide for the goal room's doors, and a red beam there
@@ -242,21 +265,10 @@ TEST(WinningReplays, EachStillWinsInTime) {
 // is held by the beam most of the way.
 TEST(WinningReplays, LevelFivesEndsWithTheAutopilotPushingTheHeldFishHome) {
     constexpr size_t PushBegins = 231 * 30;
-    InitSystemLayer();
-    Replay replay;
-    std::string error;
-    ASSERT_TRUE(readReplayFile(std::string(WINNING_REPLAYS) + "/won-level-5.kgreplay", replay, error)) << error;
-    const std::vector<ReplayStep>& steps = replay.levels.at(0).steps;
-    ASSERT_GT(steps.size(), PushBegins);
-    SetRandomSeed(int32_t(replay.levels[0].seed));
-    CURRENT_LEVEL = 5;
-    LEVEL_SKIP = false;
-    resetLevel();
     kelp_pilot::Autopilot pilot;
-    pilot.start();
     LevelScene atDoor;
-    for (size_t step = 0; step < PushBegins; ++step)
-        advanceLevel(atDoor, {{steps[step].x, steps[step].y}, steps[step].calm});
+    std::vector<ReplayStep> steps = ReplayedUpTo(5, PushBegins, pilot, atDoor);
+    ASSERT_GT(steps.size(), PushBegins);
     WorldSnapshot door;
     door.save();
     bool recorded = false;
@@ -275,4 +287,57 @@ TEST(WinningReplays, LevelFivesEndsWithTheAutopilotPushingTheHeldFishHome) {
     ASSERT_TRUE(recorded) << "no push of the autopilot's plays the recorded one";
     EXPECT_TRUE(LEVEL_WON);
     EXPECT_GT(held, (steps.size() - PushBegins) / 2);
+}
+
+// Level 6's fish flees the swimmer. Where its way turns back on itself round
+// a beam's end, the swimmer behind it cannot get past to turn it: the search
+// runs it on past the turn, then swims to the way ahead holding the button,
+// and beckons it back round. The recorded play from there is the autopilot's
+// own overshoot, input for input, and the fish goes past the turn and comes
+// back well nearer home within fifteen seconds.
+TEST(WinningReplays, LevelSixTurnsItsFleeingFishByRunningItOnAndBeckoningItBack) {
+    constexpr size_t OvershootBegins = 129 * 30;
+    constexpr size_t Scripted = 200 + 90;  // run on, then to the way ahead
+    constexpr size_t Turned = 450;
+    kelp_pilot::Autopilot pilot;
+    LevelScene scene;
+    std::vector<ReplayStep> steps = ReplayedUpTo(6, OvershootBegins, pilot, scene);
+    ASSERT_GT(steps.size(), OvershootBegins + Turned);
+    const kelp_pilot::RouteMap& ways = pilot.routes();
+    float atTurn = ways.distanceToGoal(FISH->head->position), furthest = atTurn, nearest = atTurn;
+    ASSERT_TRUE(pilot.overshoot(0));
+    for (size_t step = OvershootBegins; step < OvershootBegins + Turned; ++step) {
+        if (step < OvershootBegins + Scripted) {
+            StepInput input = pilot.next();
+            ASSERT_EQ(input.pointer.x, steps[step].x) << "step " << step;
+            ASSERT_EQ(input.pointer.y, steps[step].y) << "step " << step;
+            ASSERT_EQ(input.calm, steps[step].calm) << "step " << step;
+        }
+        advanceLevel(scene, InputOf(steps[step]));
+        float away = ways.distanceToGoal(FISH->head->position);
+        furthest = std::max(furthest, away), nearest = std::min(nearest, away);
+    }
+    EXPECT_GT(furthest, atTurn + 100) << "run on past the turn";
+    EXPECT_LT(nearest, atTurn - 300) << "and beckoned back round";
+}
+
+// Going back stays exact after a resort that worked. Taken up where level 6's
+// fish sticks at the hairpin, the search soon stalls, runs the fish on and
+// beckons it round, plays on from there and goes back again later: its play,
+// stepped again, leaves the world as the search left it.
+TEST(WinningReplays, ASearchGoesOnExactlyAfterARunOnTurnsTheFish) {
+    kelp_pilot::Autopilot pilot;
+    LevelScene atTurn;
+    ReplayedUpTo(6, 129 * 30, pilot, atTurn);
+    float stuckAt = pilot.routes().distanceToGoal(FISH->head->position);
+    WorldSnapshot start;
+    start.save();
+    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin({.maxRewinds = 1, .stallSteps = 60});
+    EXPECT_LT(play.closest, stuckAt - 300) << "the fish was turned";
+    EXPECT_EQ(play.rewinds, 1);
+    uint64_t searched = worldChecksum();
+    start.restore();
+    LevelScene scene;
+    for (const StepInput& input : play.steps) advanceLevel(scene, input);
+    EXPECT_EQ(worldChecksum(), searched);
 }

@@ -171,14 +171,16 @@ TEST(Autopilot, StirsThePointerOnlyForAFishTooBigForItsWays) {
     }
 }
 
-// Pushing home is a last resort for a seeking fish too wide for its ways:
-// level 5's, not level 2's, which fits them, nor level 6's, which flees.
-TEST(Autopilot, PushesHomeOnlyASeekingFishTooWideForItsWays) {
-    for (int level : {2, 5, 6}) {
+// The last resorts are for a fish too wide for its ways: pushing home one
+// that seeks the player (level 5's), running on one that flees (level 6's);
+// neither for the fish of levels 2 and 3, which fit theirs.
+TEST(Autopilot, TriesLastResortsOnlyForAFishTooWideForItsWays) {
+    for (int level : {2, 3, 5, 6}) {
         BuildAsAutoplayed(level);
         Autopilot pilot;
         pilot.start();
         EXPECT_EQ(pilot.pushHome(0), level == 5) << "level " << level;
+        EXPECT_EQ(pilot.overshoot(0), level == 6) << "level " << level;
     }
 }
 
