@@ -34,8 +34,7 @@ int checkReplay(const Replay& replay, const std::string& path) {
 // from a deal it can pass, and level 5 from the one of eight tried that takes
 // its fish furthest: to the goal room's door, from where it is pushed home.
 // Level 6's easiest way home asks its fish to press from 10 to 17 units into
-// beams and balls, by deal; from deal 20, among the easiest of 24 tried, it
-// gets out of the pocket it starts in.
+// beams and balls, by deal; deal 20 is among the easiest of 24 tried.
 constexpr uint32_t AutoplayDeals[6] = {4661, 4662, 4663, 19, 19, 20};
 
 int autoplayHeadless(int level, const std::string& recordPath) {
