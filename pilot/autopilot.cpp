@@ -146,13 +146,12 @@ StepInput Autopilot::steadyInputFor(const Move& move) const {
             tvector way = direction(target, map.along(head, move.lead / 2));
             target = add(target, scale(perp(way), move.side));
         }
-        bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
-        return {swimTowards(behindTarget ? map.along(player, 60) : target, move.speed), move.calm};
+        return {swimTowards(wayTo(target), move.speed), move.calm};
     }
     case Herd::Beckon: return beckoning(move);
     case Herd::Overrun: {
         tvector tail = FISH->tail->position;
-        tvector back = direction(tail, FISH->segments[FISH->segmentCount - 4]->position);
+        tvector back = direction(tail, FISH->segments[std::max(0, FISH->segmentCount - 4)]->position);
         return {swimTowards(add(tail, scale(back, OverrunGap)), move.speed), false};
     }
     case Herd::Chase: break;
@@ -169,9 +168,15 @@ StepInput Autopilot::beckoning(const Move& move) const {
     tvector head = FISH->head->position, player = PLAYER->main->position;
     bool ahead = map.distanceToGoal(player) < map.distanceToGoal(head);
     if (ahead && FISH->mood == MOOD_SULKING && FISH->angry < SulkedEnough) return {swimTowards(head, move.speed), true};
-    tvector target = map.along(head, move.lead);
+    return {swimTowards(wayTo(map.along(head, move.lead)), move.speed), FISH->mood != MOOD_CHARGING};
+}
+
+// Where the player swims for `target`, ahead on the fish's way: straight
+// there, or, from behind it, on along the way.
+tvector Autopilot::wayTo(tvector target) const {
+    tvector player = PLAYER->main->position;
     bool behindTarget = map.distanceToGoal(player) > map.distanceToGoal(target) + 10;
-    return {swimTowards(behindTarget ? map.along(player, 60) : target, move.speed), FISH->mood != MOOD_CHARGING};
+    return behindTarget ? map.along(player, 60) : target;
 }
 
 // How far the fish still has to go, and how far the player is from where it

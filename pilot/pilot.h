@@ -127,6 +127,7 @@ private:
     kelp::StepInput inputFor(const Move& move) const;
     kelp::StepInput steadyInputFor(const Move& move) const;
     kelp::StepInput beckoning(const Move& move) const;
+    tvector wayTo(tvector target) const;
     float standing() const;
     float outcomeOf(const Move& move);
     void decide();
