@@ -177,6 +177,8 @@ void buildLevel(int n) {
     FISH = newFish(makeVector(level.fishX * level.sx, level.fishY * level.sy), 20, level.headRadius,
                    level.bodyRadius, level.tailRadius, makeVector(layX * level.sx, level.layY * level.sy));
     PLAYER = newPlayer(FISH->head, makeVector(level.playerX * level.sx, level.playerY * level.sy));
+    // Each step aims the fish again; set now, a level just built can be drawn.
+    FISH->target = PLAYER->main;
     FISH->hateMode = level.hateMode;
     if (level.dark) DARKNESS = true;
     BuildMap();

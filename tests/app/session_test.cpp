@@ -213,3 +213,31 @@ TEST_F(Program, ThePointerWorksTheMenusWhereTheWindowShowsThem) {
     });
     EXPECT_FALSE(settings.goalArrow);
 }
+
+// The title's garden and the demo start their level again when its clock runs
+// out, and draw it before it steps: under every menu left open, and in the demo.
+TEST_F(Program, TheGardenOutlivesItsClockUnderEveryMenuAndInTheDemo) {
+    struct Stay {
+        const char* where;
+        std::function<void(int)> open;  // keys on the first frames
+        int runOutAt;
+    };
+    const std::vector<Stay> stays = {
+        {"the title", [](int) {}, 20},
+        {"the settings menu", [](int frame) { if (frame == 2) Key(40), Key(40); if (frame == 3) Key(13); }, 20},
+        {"the levels menu", [](int frame) { if (frame == 2) Key(40); if (frame == 3) Key(13); }, 20},
+        {"the demo", [](int) {}, 20 * 30 + 20},
+    };
+    for (const Stay& stay : stays) {
+        float clockAfter = -1;
+        int status = Run(Options{}, [&](int frame) {
+            stay.open(frame);
+            if (frame == stay.runOutAt) LEVEL_CLOCK->elapsed = 1000;
+            if (frame == stay.runOutAt + 10) clockAfter = LEVEL_CLOCK->elapsed;
+            if (frame == stay.runOutAt + 12) Send(AppTerminate);
+        });
+        EXPECT_EQ(status, 0) << stay.where;
+        EXPECT_GE(clockAfter, 0) << stay.where;
+        EXPECT_LT(clockAfter, 1) << stay.where << ": the garden started again";
+    }
+}
