@@ -73,13 +73,18 @@ void FireTickTimer(uint32_t serial) {
     if (found == LiveTimers().end()) return;
     TickTimerRef timer = found->second.lock();
     if (!timer) return;
-    // Counted by the clock, not by events: a late thread or a slow pump loses none.
-    timer->ticks = static_cast<int32_t>(TickIndexAt(timer->hertz, static_cast<int64_t>(SDL_GetTicks64())) -
-                                        timer->firstTickIndex);
-    if (timer->tickEvent)
-        RunHooks(EmitEventHookId(), timer->tickEvent);
-    else
-        EmitInputEvent(TimerTick, timer, timer->ticks, 0, 0, 0, nullptr);
+    // Counted by the clock, not by events: a late thread or a slow pump loses
+    // none. Each tick still counts one and is told as its own event, so ticks
+    // that waited in the queue arrive numbered 1, 2, 3, ...
+    auto due = static_cast<int32_t>(TickIndexAt(timer->hertz, static_cast<int64_t>(SDL_GetTicks64())) -
+                                    timer->firstTickIndex);
+    while (timer->ticks < due) {
+        ++timer->ticks;
+        if (timer->tickEvent)
+            RunHooks(EmitEventHookId(), timer->tickEvent);
+        else
+            EmitInputEvent(TimerTick, timer, timer->ticks, 0, 0, 0, nullptr);
+    }
 }
 
 }  // namespace kelp_system

@@ -65,6 +65,32 @@ TEST_F(Timers, TicksCarryTheTimerOrItsOwnEvent) {
     RemoveHook(EmitEventHookId(), record, nullptr);
 }
 
+// Ticks that wait in the queue while nobody pumps each arrive as their own
+// event, numbered in order, one for every tick the clock counted.
+TEST_F(Timers, QueuedTicksArriveNumberedInOrderNoneLost) {
+    static std::vector<int32_t> numbers;
+    static const TickTimer* watched = nullptr;
+    auto record = [](int32_t, const ObjectRef& data, void*) -> ObjectRef {
+        auto event = std::dynamic_pointer_cast<TEvent>(data);
+        if (event && event->id == TimerTick && event->source.get() == watched) numbers.push_back(event->data);
+        return data;
+    };
+    AddHook(EmitEventHookId(), record, nullptr, 0);
+    TickTimerRef timer = CreateTickTimer(100, nullptr);
+    watched = timer.get();
+    SleepMillis(300);
+    PumpMessages();
+    int32_t queued = TickTimerTicks(timer);
+    EXPECT_GE(queued, 25);
+    SleepMillis(75);  // a slow frame
+    PumpMessages();
+    StopTickTimer(timer);
+    RemoveHook(EmitEventHookId(), record, nullptr);
+    ASSERT_EQ(numbers.size(), size_t(TickTimerTicks(timer)));
+    EXPECT_GT(TickTimerTicks(timer), queued);
+    for (size_t i = 0; i < numbers.size(); ++i) ASSERT_EQ(numbers[i], int32_t(i + 1)) << "event " << i;
+}
+
 TEST_F(Timers, TicksPostedBeforeAStopStillCountAndNoneAfter) {
     TickTimerRef timer = CreateTickTimer(200, nullptr);
     SleepMillis(60);
