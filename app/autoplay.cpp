@@ -30,13 +30,16 @@ void record(int level, uint32_t seed, const std::vector<StepInput>& steps, Repla
 
 }  // namespace
 
-AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder) {
+AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder, const std::function<bool()>& stop) {
     buildLevelFrom(level, seed);
-    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin({});
-    AutoplayResult result{play.won, play.steps.size(), 0, play.rewinds, play.closest, play.nearestPoint,
-                          float(play.nearestStep) * TIME_STEP};
+    kelp_pilot::SearchLimits limits;
+    limits.stop = stop;
+    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin(limits);
+    AutoplayResult result{play.won,    play.stopped,      play.steps.size(),
+                          0,           play.rewinds,      play.closest,
+                          play.nearestPoint, float(play.nearestStep) * TIME_STEP};
     if (play.won) result.timeLeft = GOAL->deadline - play.finishedAt;
-    if (recorder) record(level, seed, play.steps, *recorder);
+    if (recorder && !play.stopped) record(level, seed, play.steps, *recorder);
     return result;
 }
 

@@ -5,11 +5,13 @@
 #include "app/replay.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace kelp_app {
 
 struct AutoplayResult {
     bool won = false;
+    bool stopped = false;  // asked to stop before the search was decided
     uint64_t frames = 0;   // steps until the fish came home, or the clock ran out
     float timeLeft = 0;    // on the level's clock when the fish came home
     int rewinds = 0;       // times the search went back
@@ -19,7 +21,9 @@ struct AutoplayResult {
 };
 
 // Level `level` built from random seed `seed`, searched by the autopilot for
-// a win; the play it found is recorded when a recorder is given.
-AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder = nullptr);
+// a win; the play it found is recorded when a recorder is given. The search
+// ends early, undecided, once `stop` says so.
+AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder = nullptr,
+                             const std::function<bool()>& stop = {});
 
 }  // namespace kelp_app

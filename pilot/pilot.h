@@ -8,6 +8,7 @@
 
 #include "game/world.h"
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -154,13 +155,15 @@ private:
 // a checkpoint at or a little before the fish's best, and the autopilot plays
 // on from there with other moves; at each new best that stalls it also tries
 // the autopilot's resorts from there (see pushHome and overshoot). It gives up
-// after `maxRewinds` goes back.
+// after `maxRewinds` goes back, and stops as soon as `stop` says so.
 struct SearchLimits {
     int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
     size_t stallSteps = 300;  // ten seconds
+    std::function<bool()> stop = nullptr;
 };
 struct SearchedPlay {
     bool won = false;
+    bool stopped = false;                // asked to stop before it was decided
     float finishedAt = 0;                // on the level's clock, when won
     std::vector<kelp::StepInput> steps;  // the play, from where the search began
     int rewinds = 0;

@@ -74,10 +74,16 @@ void playOn(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, Searc
     }
 }
 
+bool stopAsked(const SearchLimits& limits, SearchedPlay& play) {
+    play.stopped |= limits.stop && limits.stop();
+    return play.stopped;
+}
+
 // Each attempt goes back to the fish's best and plays one resort out: a
 // seeking fish's push home until it wins, a fleeing fish's overshoot until it
 // has turned. True when one does; the play then goes on from there.
-bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
+bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play,
+                  const SearchLimits& limits) {
     bool seeking = FISH->hateMode != 0;
     const float closest = play.closest;
     const tvector nearestPoint = play.nearestPoint;
@@ -89,6 +95,7 @@ bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene,
         forgetAttempt();
         size_t until = from + (seeking ? PushingHomeSteps : OvershootSteps);
         while (!LEVEL_ENDING && play.steps.size() < until) {
+            if (stopAsked(limits, play)) return false;
             playOn(pilot, checkpoints, scene, play);
             if (!seeking && play.closest < closest - OvershootGain) return true;
         }
@@ -108,14 +115,14 @@ SearchedPlay searchForWin(const SearchLimits& limits) {
     SearchedPlay play;
     std::mt19937 dice(1);
     size_t takenUpAt = 0, resortedFrom = SIZE_MAX;
-    while (true) {
+    while (!stopAsked(limits, play)) {
         playOn(pilot, checkpoints, scene, play);
         if (LEVEL_WON) break;
         bool stalled = play.steps.size() > std::max(play.nearestStep, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.nearestStep != resortedFrom) {  // a new best: perhaps at the last door, or a turn
             resortedFrom = play.nearestStep;
-            if (triedResorts(pilot, checkpoints, scene, play)) {
+            if (triedResorts(pilot, checkpoints, scene, play, limits)) {
                 if (LEVEL_WON) break;
                 continue;
             }

@@ -54,10 +54,15 @@ void WriteAndExit(const char (&message)[N]) {
 
 void OnFatalSignal(int) { WriteAndExit("Received Signal\n"); }
 
-void Route(int signalNumber, void (*handler)(int)) {
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int) { stopSignal = 1; }
+
+void Route(int signalNumber, void (*handler)(int), int flags = 0) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
+    action.sa_flags = flags;
     sigaction(signalNumber, &action, nullptr);
 }
 
@@ -83,6 +88,14 @@ void AddExitHandler(std::function<void()> handler) {
     (void)hookedIntoExit;
     handlers.push_back(std::move(handler));
 }
+
+void CatchStopSignals() {
+    InitSystemLayer();
+    Route(SIGTERM, OnStopSignal, SA_RESTART);
+    Route(SIGINT, OnStopSignal, SA_RESTART);
+}
+
+bool StopSignalled() { return stopSignal != 0; }
 
 void EndProgram() {
     RunExitHandlers();

@@ -40,6 +40,11 @@ void AddExitHandler(std::function<void()> handler);
 // handler. A second call does nothing.
 void InitSystemLayer();
 
+// From this call on, SIGTERM and SIGINT ask the program to end in order
+// instead of ending it at once; StopSignalled tells whether one came.
+void CatchStopSignals();
+bool StopSignalled();
+
 // Every real-to-integer conversion of the program truncates toward zero.
 inline int32_t TruncToInt(double value) { return static_cast<int32_t>(value); }
 
