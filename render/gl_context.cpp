@@ -318,6 +318,7 @@ private:
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             return false;
         }
+        kelp_render::WatchForLostDisplay();
         return true;
     }
 

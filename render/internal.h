@@ -88,6 +88,8 @@ constexpr GLint TextureFormat = GL_RGBA8;
 
 // False once the OpenGL driver has shut down at the program's end.
 bool SharedContextAlive();
+// Ends the program in order when the X server goes away (see SetDisplayLostHandler).
+void WatchForLostDisplay();
 
 // Framebuffer objects, looked up when the first context is made.
 struct FramebufferFunctions {

@@ -89,6 +89,11 @@ int32_t FlipHookId();
 // Call before any other thread starts: the environment is not safe to change under them.
 void TuneForSoftwareRenderer();
 
+// When the X server goes away, Xlib ends the program from inside whichever
+// call noticed, on any thread. The main thread then runs `lastWords` (which
+// must not draw) and ends the program with status 1; other threads wait for it.
+void SetDisplayLostHandler(std::function<void()> lastWords);
+
 // Depth 0 opens a window; hertz 0 presents on the vertical blank. Null when
 // no window or OpenGL context can be made.
 GraphicsRef OpenScreen(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags);
