@@ -16,8 +16,14 @@ namespace {
 
 // As fast as the machine goes, with no window and no sound.
 int checkReplay(const Replay& replay, const std::string& path) {
-    InitSystemLayer();
-    ReplayResult result = playReplay(replay);
+    ReplayView view;
+    view.afterStep = [](kelp::LevelScene&) { return !StopSignalled(); };
+    ReplayResult result = playReplay(replay, view);
+    if (StopSignalled()) {
+        std::printf("stopped after %llu frames, before the replay was checked whole\n",
+                    static_cast<unsigned long long>(result.frames));
+        return 1;
+    }
     if (!result.ok) {
         std::fprintf(stderr, "kelp-garden: %s: %s\n", path.c_str(), result.error.c_str());
         return 1;
@@ -38,9 +44,12 @@ int checkReplay(const Replay& replay, const std::string& path) {
 constexpr uint32_t AutoplayDeals[6] = {4661, 4662, 4663, 19, 19, 20};
 
 int autoplayHeadless(int level, const std::string& recordPath) {
-    InitSystemLayer();
     ReplayRecorder recorder;
-    AutoplayResult result = autoplayLevel(level, AutoplayDeals[level - 1], &recorder);
+    AutoplayResult result = autoplayLevel(level, AutoplayDeals[level - 1], &recorder, StopSignalled);
+    if (result.stopped) {
+        std::printf("level %d stopped: asked to end before the search was decided\n", level);
+        return 1;
+    }
     if (result.won)
         std::printf("level %d won: %llu frames, %.3f s left, %d goes back\n", level,
                     static_cast<unsigned long long>(result.frames), double(result.timeLeft), result.rewinds);
@@ -58,6 +67,8 @@ int autoplayHeadless(int level, const std::string& recordPath) {
 }
 
 int run(int argc, char** argv) {
+    // Before anything slow: a stop asked for during start-up ends in order too.
+    CatchStopSignals();
     ParsedOptions parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "kelp-garden: %s\nTry \"kelp-garden --help\" for the options.\n", parsed.error.c_str());
@@ -78,13 +89,21 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "kelp-garden: %s\n", error.c_str());
         return 1;
     }
+    // Found now, not after the game it was to keep has been played.
+    if (!options.record.empty() && !checkWritable(options.record, error)) {
+        std::fprintf(stderr, "kelp-garden: --record: %s\n", error.c_str());
+        return 2;
+    }
     if (options.headless && options.autopilot) return autoplayHeadless(options.level, options.record);
     if (options.headless) return checkReplay(replay, options.replay);
     if (!kelp::startUp()) return EXIT_FAILURE;
-    catchStopSignals();
+    if (StopSignalled()) return 0;
     Session session(options, kelp::waitFrame);
     if (!options.replay.empty()) return session.showReplay(replay);
+    // Xlib ends the program at once when the X server goes away: save first.
+    SetDisplayLostHandler([&session] { session.save(); });
     int status = session.run();
+    SetDisplayLostHandler(nullptr);
     session.save();
     return status;
 }

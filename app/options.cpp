@@ -49,6 +49,7 @@ struct Reader {
     }
 
     bool one(const std::string& argument) {
+        if (argument == "-h") return flag("--help", std::nullopt, result.options.help);
         if (argument.rfind("--", 0) != 0 || argument.size() == 2)
             return fail("unexpected argument \"" + argument + "\"");
         size_t equals = argument.find('=');
@@ -103,7 +104,7 @@ std::string usageText(const std::string& program) {
            "  --headless       with --replay: check it without a window or sound;\n"
            "                   with --autopilot --level N: play level N so, print the\n"
            "                   frames used and the time left, exit 0 if it was won\n"
-           "  --help           show this help and exit\n"
+           "  --help, -h       show this help and exit\n"
            "  --version        show the version and exit\n"
            "\n"
            "In play: the mouse steers, the button calms the fish; Escape or P pauses,\n"

@@ -1,6 +1,6 @@
-// Settings and progress files. Every key is written each time and must be
-// read back, so a truncated file is caught; keys of a later version are
-// passed over.
+// Settings and progress files. Every key is written each time; progress must
+// be read back whole, so a truncated file is caught. Keys of a later version,
+// or mistyped by hand, are passed over.
 #include "app/saved.h"
 
 #include <fcntl.h>
@@ -8,11 +8,18 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <csignal>
+#include <cstring>
+#include <limits>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <span>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 namespace kelp_app {
 
@@ -22,7 +29,13 @@ namespace {
 
 using Lines = std::map<std::string, std::string>;
 
-bool IsKeyChar(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'; }
+constexpr std::string_view SettingsKeys[] = {"volume", "muted", "full-screen", "pointer-speed", "goal-arrow"};
+constexpr std::string_view ProgressKeys[] = {"reached", "resume", "best-1", "best-2",
+                                             "best-3",  "best-4", "best-5", "best-6"};
+
+bool IsKnown(const std::string& key, std::span<const std::string_view> known) {
+    return std::find(known.begin(), known.end(), key) != known.end();
+}
 
 std::string Trim(const std::string& text) {
     size_t first = text.find_first_not_of(" \t\r");
@@ -30,17 +43,32 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-// "key = value" lines, comments after "#"; false on anything else.
-bool SplitLines(const std::string& text, Lines& lines) {
+// Control characters have no place in a text file: it is binary, or damaged.
+bool IsText(const std::string& text) {
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t' && c != '\r') || c == 0x7f;
+    });
+}
+
+// "key = value" lines, comments after "#"; false on anything else. A key not
+// in `known` (another version's, or mistyped) is passed over, and its line
+// listed in `passedOver`; a known key given twice is damage.
+bool SplitLines(const std::string& text, std::span<const std::string_view> known, Lines& lines,
+                std::vector<std::string>* passedOver) {
+    if (!IsText(text)) return false;
     std::istringstream in(text);
     std::string line;
-    while (std::getline(in, line)) {
+    for (int number = 1; std::getline(in, line); ++number) {
         line = Trim(line);
         if (line.empty() || line[0] == '#') continue;
         size_t equals = line.find('=');
         if (equals == std::string::npos) return false;
         std::string key = Trim(line.substr(0, equals)), value = Trim(line.substr(equals + 1));
-        if (key.empty() || !std::all_of(key.begin(), key.end(), IsKeyChar)) return false;
+        if (key.empty()) return false;
+        if (!IsKnown(key, known)) {
+            if (passedOver) passedOver->push_back("line " + std::to_string(number) + " (" + line + ")");
+            continue;
+        }
         if (!lines.emplace(key, value).second) return false;
     }
     return true;
@@ -134,18 +162,40 @@ fs::path FreeBadName(const fs::path& path) {
     return candidate;
 }
 
+// A save killed before its rename leaves its staged copy behind; those of
+// processes that are gone are removed. A running game's own are left alone.
+void RemoveStaleStagedFiles(const fs::path& path) {
+    std::string prefix = path.filename().string() + ".tmp-";
+    std::error_code error;
+    fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        std::string name = entry.path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        int pid = 0;
+        if (!ParseInt(name.substr(prefix.size()), 1, std::numeric_limits<int>::max(), pid)) continue;
+        if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) fs::remove(entry.path(), error);
+    }
+}
+
 template <typename T>
-void Load(const fs::path& path, T& value, bool (*parse)(const std::string&, T&), const char* what,
-          const std::function<void(const std::string&)>& warn) {
+using Parser = bool (*)(const std::string&, T&, std::vector<std::string>*);
+
+template <typename T>
+std::string Load(const fs::path& path, T& value, Parser<T> parse, const char* what,
+                 const std::function<void(const std::string&)>& warn) {
     value = T{};
-    if (path.empty()) return;
+    if (path.empty()) return {};
+    RemoveStaleStagedFiles(path);
     std::string text;
     ReadResult read = ReadWhole(path, text);
-    if (read == ReadResult::Missing) return;
+    if (read == ReadResult::Missing) return {};
     T parsed;
-    if (read == ReadResult::Read && parse(text, parsed)) {
+    std::vector<std::string> passedOver;
+    if (read == ReadResult::Read && parse(text, parsed, &passedOver)) {
+        for (const std::string& line : passedOver)
+            warn("Kelp Garden: " + path.string() + ": " + line + " is not one of the " + what + "; passed over");
         value = parsed;
-        return;
+        return text;
     }
     fs::path aside = FreeBadName(path);
     std::error_code error;
@@ -153,6 +203,7 @@ void Load(const fs::path& path, T& value, bool (*parse)(const std::string&, T&),
     std::string problem = read == ReadResult::Unreadable ? "cannot be read" : "is damaged";
     warn("Kelp Garden: the saved " + std::string(what) + " in " + path.string() + " " + problem +
          "; using the defaults" + (error ? "" : " (the old file is kept as " + aside.string() + ")"));
+    return {};
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -181,13 +232,33 @@ float masterVolume(const Settings& settings) {
     return std::pow(10.0f, -3.0f * float(Settings::MaxVolume - settings.volume) / 20);
 }
 
-std::string formatSettings(const Settings& s) {
-    return "# Kelp Garden settings\n"
-           "volume = " + std::to_string(s.volume) + "\n"
-           "muted = " + Yes(s.muted) + "\n"
-           "full-screen = " + Yes(s.fullScreen) + "\n"
-           "pointer-speed = " + std::to_string(s.pointerSpeed) + "\n"
-           "goal-arrow = " + Yes(s.goalArrow) + "\n";
+std::string formatSettings(const Settings& s, const std::string& kept) {
+    const std::pair<std::string_view, std::string> values[] = {
+        {"volume", std::to_string(s.volume)},
+        {"muted", Yes(s.muted)},
+        {"full-screen", Yes(s.fullScreen)},
+        {"pointer-speed", std::to_string(s.pointerSpeed)},
+        {"goal-arrow", Yes(s.goalArrow)},
+    };
+    auto line = [](std::string_view key, const std::string& value) { return std::string(key) + " = " + value + "\n"; };
+    std::string text = kept.empty() ? "# Kelp Garden settings\n" : "";
+    std::vector<bool> written(std::size(values));
+    std::istringstream in(kept);
+    for (std::string old; std::getline(in, old);) {
+        size_t equals = old.find('=');
+        std::string key = equals == std::string::npos || Trim(old)[0] == '#' ? "" : Trim(old.substr(0, equals));
+        auto known = std::find_if(std::begin(values), std::end(values), [&](const auto& v) { return v.first == key; });
+        size_t index = size_t(known - std::begin(values));
+        if (known == std::end(values) || written[index]) {
+            text += old + "\n";
+            continue;
+        }
+        text += line(key, known->second);
+        written[index] = true;
+    }
+    for (size_t i = 0; i < std::size(values); ++i)
+        if (!written[i]) text += line(values[i].first, values[i].second);
+    return text;
 }
 
 std::string formatProgress(const Progress& p) {
@@ -199,17 +270,23 @@ std::string formatProgress(const Progress& p) {
     return text;
 }
 
-bool parseSettings(const std::string& text, Settings& s) {
+// Keys missing from a settings file keep their defaults: a person may write
+// only the one they want. Progress is written whole, and read back whole.
+bool parseSettings(const std::string& text, Settings& s, std::vector<std::string>* passedOver) {
     Lines lines;
-    return SplitLines(text, lines) && ReadInt(lines, "volume", 0, Settings::MaxVolume, s.volume) &&
-           ReadBool(lines, "muted", s.muted) && ReadBool(lines, "full-screen", s.fullScreen) &&
-           ReadInt(lines, "pointer-speed", Settings::MinPointerSpeed, Settings::MaxPointerSpeed, s.pointerSpeed) &&
-           ReadBool(lines, "goal-arrow", s.goalArrow);
+    if (!SplitLines(text, SettingsKeys, lines, passedOver) || lines.empty()) return false;
+    auto absentOr = [&](const char* key, bool read) { return !lines.count(key) || read; };
+    return absentOr("volume", ReadInt(lines, "volume", 0, Settings::MaxVolume, s.volume)) &&
+           absentOr("muted", ReadBool(lines, "muted", s.muted)) &&
+           absentOr("full-screen", ReadBool(lines, "full-screen", s.fullScreen)) &&
+           absentOr("pointer-speed", ReadInt(lines, "pointer-speed", Settings::MinPointerSpeed,
+                                             Settings::MaxPointerSpeed, s.pointerSpeed)) &&
+           absentOr("goal-arrow", ReadBool(lines, "goal-arrow", s.goalArrow));
 }
 
-bool parseProgress(const std::string& text, Progress& p) {
+bool parseProgress(const std::string& text, Progress& p, std::vector<std::string>* passedOver) {
     Lines lines;
-    if (!SplitLines(text, lines) || !ReadInt(lines, "reached", 1, Progress::Levels, p.reached) ||
+    if (!SplitLines(text, ProgressKeys, lines, passedOver) || !ReadInt(lines, "reached", 1, Progress::Levels, p.reached) ||
         !ReadInt(lines, "resume", 1, p.reached, p.resume))
         return false;
     for (int level = 1; level <= Progress::Levels; ++level)
@@ -227,8 +304,8 @@ fs::path progressPath() {
     return folder.empty() ? folder : folder / "progress.txt";
 }
 
-void loadSettings(const fs::path& path, Settings& settings, const std::function<void(const std::string&)>& warn) {
-    Load(path, settings, parseSettings, "settings", warn);
+std::string loadSettings(const fs::path& path, Settings& settings, const std::function<void(const std::string&)>& warn) {
+    return Load(path, settings, parseSettings, "settings", warn);
 }
 
 void loadProgress(const fs::path& path, Progress& progress, const std::function<void(const std::string&)>& warn) {
@@ -239,13 +316,14 @@ fs::path stageFile(const fs::path& path, const std::string& text, std::string& e
     fs::path staged = path.string() + ".tmp-" + std::to_string(::getpid());
     int fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error = "cannot create " + staged.string();
+        error = "cannot create " + staged.string() + ": " + std::strerror(errno);
         return {};
     }
     bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
+    int failure = errno;
     written &= ::close(fd) == 0;
     if (!written) {
-        error = "cannot write " + staged.string();
+        error = "cannot write " + staged.string() + ": " + std::strerror(written ? errno : failure);
         std::error_code ignored;
         fs::remove(staged, ignored);
         return {};
@@ -262,7 +340,8 @@ bool commitFile(const fs::path& staged, const fs::path& path, std::string& error
         return false;
     }
     // The rename itself reaches the disk with the folder.
-    int folder = ::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    fs::path parent = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    int folder = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         ::fsync(folder);
         ::close(folder);
@@ -270,13 +349,32 @@ bool commitFile(const fs::path& staged, const fs::path& path, std::string& error
     return true;
 }
 
-bool writeFileAtomically(const fs::path& path, const std::string& text, std::string& error) {
+namespace {
+
+bool MakeFolderOf(const fs::path& path, std::string& error) {
     std::error_code failure;
-    fs::create_directories(path.parent_path(), failure);
-    if (failure) {
-        error = "cannot create " + path.parent_path().string() + ": " + failure.message();
+    if (!path.parent_path().empty()) fs::create_directories(path.parent_path(), failure);
+    if (failure) error = "cannot create " + path.parent_path().string() + ": " + failure.message();
+    return !failure;
+}
+
+}  // namespace
+
+bool checkWritable(const fs::path& path, std::string& error) {
+    if (!MakeFolderOf(path, error)) return false;
+    std::error_code failure;
+    if (fs::is_directory(path, failure)) {
+        error = path.string() + " is a folder";
         return false;
     }
+    fs::path staged = stageFile(path, "", error);
+    if (staged.empty()) return false;
+    fs::remove(staged, failure);
+    return true;
+}
+
+bool writeFileAtomically(const fs::path& path, const std::string& text, std::string& error) {
+    if (!MakeFolderOf(path, error)) return false;
     fs::path staged = stageFile(path, text, error);
     return !staged.empty() && commitFile(staged, path, error);
 }

@@ -4,7 +4,6 @@
 #include "assets/labels.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cmath>
 #include <cstdio>
 
@@ -14,10 +13,6 @@ using kelp_labels::Cell;
 namespace kelp_app {
 
 namespace {
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void OnStopSignal(int) { stopSignal = 1; }
 
 void Warn(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
@@ -32,15 +27,6 @@ int TakeAnyKey(std::initializer_list<int> keys) {
 
 }  // namespace
 
-void catchStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
 Session::Session(const Options& options, std::function<int()> nextFrame)
     : options(options), nextFrame(std::move(nextFrame)) {
     load();
@@ -50,24 +36,33 @@ Session::Session(const Options& options, std::function<int()> nextFrame)
 }
 
 void Session::load() {
-    loadSettings(settingsPath(), settings, Warn);
+    settingsText = loadSettings(settingsPath(), settings, Warn);
     loadProgress(progressPath(), progress, Warn);
 }
 
-void Session::saveRecording() {
+// A disk that refuses one save refuses the next alike: each file's failure
+// is told once, and again only when its reason changes.
+bool Session::saveFile(const std::filesystem::path& path, const std::string& text, const std::string& what) {
     std::string error;
-    if (!options.record.empty() && !writeFileAtomically(options.record, encodeReplay(recorder.replay), error))
-        Warn("Kelp Garden: the replay was not saved: " + error);
+    bool saved = writeFileAtomically(path, text, error);
+    std::string& told = saveFailures[path.string()];
+    if (!saved && error != told)
+        Warn("Kelp Garden: the " + what + " not saved: " + error +
+             " (later saves are tried, and this is said again only if the reason changes)");
+    told = saved ? "" : error;
+    return saved;
+}
+
+void Session::saveRecording() {
+    if (!options.record.empty()) saveFile(options.record, encodeReplay(recorder.replay), "replay was");
 }
 
 void Session::save() {
     saveRecording();
-    std::string error;
     std::filesystem::path settingsFile = settingsPath(), progressFile = progressPath();
-    if (!settingsFile.empty() && !writeFileAtomically(settingsFile, formatSettings(settings), error))
-        Warn("Kelp Garden: the settings were not saved: " + error);
-    if (!progressFile.empty() && !writeFileAtomically(progressFile, formatProgress(progress), error))
-        Warn("Kelp Garden: the progress was not saved: " + error);
+    std::string text = formatSettings(settings, settingsText);
+    if (!settingsFile.empty() && saveFile(settingsFile, text, "settings were")) settingsText = text;
+    if (!progressFile.empty()) saveFile(progressFile, formatProgress(progress), "progress was");
 }
 
 Settings Session::effective() const {
@@ -100,7 +95,7 @@ void Session::applySettings() {
 }
 
 bool Session::stopping() {
-    stopRequested |= stopSignal != 0;
+    stopRequested |= StopSignalled();
     stopRequested |= TakeTerminateRequest() != 0;
     return stopRequested;
 }
@@ -147,8 +142,12 @@ LevelAction Session::betweenFrames() {
     return LevelAction::Play;
 }
 
+// Progress is the player's own: once a digit key has skipped ahead, or while
+// the autopilot plays, nothing more is recorded until the game is left.
 void Session::levelOver(int level, const LevelOutcome& outcome) {
     recorder.endLevel();
+    offRecord |= LEVEL_SKIP != 0;
+    if (offRecord) return;
     if (LEVEL_WON)
         progress.recordWin(level, outcome.finishedAt >= 0 ? int(std::lround(outcome.finishedAt * 1000)) : -1);
     else
@@ -158,8 +157,9 @@ void Session::levelOver(int level, const LevelOutcome& outcome) {
 
 GameEnd Session::play(int level) {
     CURRENT_LEVEL = level;
-    progress.reached = std::max(progress.reached, level);
+    if (!options.autopilot) progress.reached = std::max(progress.reached, level);
     LEVEL_SKIP = false;
+    offRecord = options.autopilot;
     wasSuspended = IsAppSuspended() != 0;
     GameHooks hooks;
     hooks.card = [this](int n) { return card(n); };
@@ -177,7 +177,7 @@ GameEnd Session::play(int level) {
     recorder.endLevel();
     MOUSE->release();
     silenceWorld();
-    if (end == GameEnd::ToTitle || end == GameEnd::Quit) progress.resume = std::min(CURRENT_LEVEL, progress.reached);
+    if (!options.autopilot && (end == GameEnd::ToTitle || end == GameEnd::Quit)) progress.resume = std::min(CURRENT_LEVEL, progress.reached);
     save();
     return end;
 }

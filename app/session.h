@@ -10,12 +10,10 @@
 #include "pilot/pilot.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace kelp_app {
-
-// SIGTERM and SIGINT ask the program to end in order instead of killing it.
-void catchStopSignals();
 
 class Session {
 public:
@@ -61,6 +59,7 @@ private:
     // The autopilot's way ahead drawn over the paused level for a while.
     void showTheWay();
     void load();
+    bool saveFile(const std::filesystem::path& path, const std::string& text, const std::string& what);
     void saveRecording();
     bool card(int n);
     kelp::GameEnd play(int level);
@@ -75,6 +74,8 @@ private:
     void drawMenu(const Menu& menu, int titleLabel) const;
 
     Options options;
+    std::string settingsText;  // the settings file as read, its comments kept on saving
+    std::map<std::string, std::string> saveFailures;  // each file's last failure told, by path
     ReplayRecorder recorder;
     kelp_pilot::Autopilot pilot;
     bool pilotStale = true;
@@ -84,6 +85,7 @@ private:
     bool wasFullScreen = false;
     bool wasSuspended = false;
     bool stopRequested = false;
+    bool offRecord = false;  // skipped ahead, or the autopilot plays: no progress is recorded
     int lastPointerX = -1, lastPointerY = -1;
     int untouchedFrames = 0;
 };

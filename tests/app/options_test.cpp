@@ -36,6 +36,7 @@ TEST(Options, EachOptionSetsItsField) {
     EXPECT_EQ(parsed.options.record, "won.kgr");
 
     EXPECT_TRUE(Parse({"--help"}).options.help);
+    EXPECT_TRUE(Parse({"-h"}).options.help);
     EXPECT_TRUE(Parse({"--version"}).options.version);
     EXPECT_FALSE(Parse({}).options.fullScreen.has_value()) << "no option keeps the saved setting";
     EXPECT_EQ(Parse({}).options.level, 0);
@@ -87,7 +88,7 @@ TEST(Options, TheManPageDocumentsEveryOptionOfTheHelp) {
     std::string usage = usageText("kelp-garden");
     int options = 0;
     for (size_t at = usage.find("  --"); at != std::string::npos; at = usage.find("  --", at + 1), ++options) {
-        std::string option = usage.substr(at + 4, usage.find_first_of(" \n", at + 4) - at - 4);
+        std::string option = usage.substr(at + 4, usage.find_first_of(" ,\n", at + 4) - at - 4);
         EXPECT_NE(text.find("\\-\\-" + option), std::string::npos) << "--" << option << " is not in the man page";
     }
     EXPECT_EQ(options, 10);

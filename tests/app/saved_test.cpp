@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -245,4 +246,83 @@ TEST(Settings, TheMasterVolumeFallsThreeDecibelsAStepAndMuteSilences) {
     s.volume = 10;
     s.muted = true;
     EXPECT_EQ(masterVolume(s), 0);
+}
+
+// A person editing the settings by hand: a mistyped or foreign key is passed
+// over with a warning naming its line, missing settings keep their defaults,
+// and the rest of the file holds.
+TEST_F(SavedFiles, HandEditedSettingsKeepWhatTheySayAndPassOverWhatTheyDoNot) {
+    fs::path file = folder / "settings.txt";
+    Write(file, "# mine\nVolume = 5\nmuted = yes\nno_such_key = yes\npointer-speed = 150\n");
+    Settings loaded = LoadSettingsFrom(file);
+    Settings expected;
+    expected.muted = true;
+    expected.pointerSpeed = 150;
+    EXPECT_EQ(loaded, expected) << "the unknown lines change nothing, the rest holds";
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[0].find("line 2 (Volume = 5)"), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[1].find("line 4 (no_such_key = yes)"), std::string::npos) << warnings[1];
+    EXPECT_TRUE(fs::exists(file)) << "not set aside";
+
+    warnings.clear();
+    Write(file, "volume = 5\n");
+    expected = Settings{};
+    expected.volume = 5;
+    EXPECT_EQ(LoadSettingsFrom(file), expected) << "one setting alone is a whole file";
+    EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(SavedFiles, SavingKeepsTheCommentsAndOrderOfAFileEditedByHand) {
+    std::string byHand = "# my settings\nmuted = yes   \n\n# quieter at night\nvolume = 3\nmy-own = kept\n";
+    fs::path file = folder / "settings.txt";
+    Write(file, byHand);
+    Settings settings;
+    std::string kept = loadSettings(file, settings, [](const std::string&) {});
+    EXPECT_EQ(kept, byHand);
+    settings.volume = 6;
+    std::string saved = formatSettings(settings, kept);
+    EXPECT_EQ(saved, "# my settings\nmuted = yes\n\n# quieter at night\nvolume = 6\nmy-own = kept\n"
+                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\n");
+    Settings again;
+    EXPECT_TRUE(parseSettings(saved, again));
+    EXPECT_EQ(again, settings);
+    EXPECT_EQ(formatSettings(settings), formatSettings(settings, formatSettings(settings))) << "our own file is stable";
+}
+
+// A save killed between staging and renaming leaves its copy; the next load
+// removes those of processes that are gone, and leaves a running game's alone.
+TEST_F(SavedFiles, StagedCopiesOfKilledSavesAreRemovedOnLoading) {
+    fs::path file = folder / "progress.txt";
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(file, formatProgress(Played()), error));
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    fs::path stale = file.string() + ".tmp-" + std::to_string(gone);
+    fs::path live = file.string() + ".tmp-" + std::to_string(::getppid());
+    fs::path other = folder / "other.txt.tmp-1";
+    Write(stale, "half");
+    Write(live, "being written");
+    Write(other, "not ours");
+    EXPECT_EQ(LoadProgressFrom(file), Played());
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_TRUE(fs::exists(other));
+}
+
+TEST_F(SavedFiles, AFileNamedWithoutAFolderIsWrittenInTheCurrentOne) {
+    fs::path before = fs::current_path();
+    fs::current_path(folder);
+    std::string error;
+    EXPECT_TRUE(checkWritable("won.kgreplay", error)) << error;
+    EXPECT_FALSE(fs::exists(folder / "won.kgreplay")) << "checking writes nothing";
+    EXPECT_TRUE(writeFileAtomically("won.kgreplay", "bytes", error)) << error;
+    fs::current_path(before);
+    EXPECT_EQ(Read(folder / "won.kgreplay"), "bytes");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1) << "no staged copy left";
+
+    Write(folder / "a-file", "in the way");
+    EXPECT_FALSE(checkWritable(folder / "a-file" / "won.kgreplay", error));
+    EXPECT_NE(error.find("a-file"), std::string::npos) << error;
+    EXPECT_FALSE(checkWritable(folder, error)) << "a folder is no file";
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -240,4 +241,60 @@ TEST_F(Program, TheGardenOutlivesItsClockUnderEveryMenuAndInTheDemo) {
         EXPECT_GE(clockAfter, 0) << stay.where;
         EXPECT_LT(clockAfter, 1) << stay.where << ": the garden started again";
     }
+}
+
+// Progress is the player's own: a digit key that skips ahead, or the autopilot
+// playing in the window, records no level reached and no best time.
+TEST_F(Program, SkipKeysAndTheAutopilotRecordNoProgress) {
+    Run(AtLevel(2), [&](int frame) {
+        if (frame == 1) Key(13);
+        if (frame == CardPassed + 5) Key('6');  // on to the end card
+        if (frame == CardPassed + 40) Send(AppTerminate);
+    });
+    EXPECT_EQ(progress.reached, 2);
+    EXPECT_NE(Read(home / "data/kelp-garden/progress.txt").find("reached = 2\n"), std::string::npos);
+
+    Options watching = AtLevel(1);
+    watching.autopilot = true;
+    bool won = false;
+    Run(watching, [&](int frame) {
+        if (frame == 1) Key(13);
+        if (frame == CardPassed + 5) {  // the whole fish set down at the goal
+            tvector by = sub(GOAL->position, FISH->head->position);
+            for (int i = 0; i < FISH->segmentCount; ++i) addTo(FISH->segments[i]->position, by);
+        }
+        won |= LEVEL_WON != 0;
+        if (frame == CardPassed + 250) Send(AppTerminate);
+    });
+    EXPECT_TRUE(won);
+    EXPECT_EQ(progress.reached, 2) << "as the player left it";
+    EXPECT_EQ(progress.bestMillis[0], 0) << "the autopilot's time is not the player's";
+}
+
+// A disk that refuses saves is told of once per file, with the system's
+// reason, and again only when the reason changes.
+TEST_F(Program, SavesThatFailAreToldOnceWithTheSystemsReason) {
+    fs::path config = home / "config";
+    fs::create_directories(config);
+    if (mount("tmpfs", config.c_str(), "tmpfs", 0, "size=8k") != 0) GTEST_SKIP() << "cannot mount a small disk here";
+    std::ofstream(config / "filler", std::ios::binary) << std::string(64 * 1024, 'x');
+    testing::internal::CaptureStderr();
+    Run(Options{}, [&](int frame) {
+        if (frame == 2 || frame == 3 || frame == 4) Key(189);  // each change is saved
+        if (frame == 5) mount("tmpfs", config.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr);
+        if (frame == 6 || frame == 7) Key(189);
+        if (frame == 8) Send(AppTerminate);
+    });
+    std::string told = testing::internal::GetCapturedStderr();
+    umount(config.c_str());
+    auto count = [&](const std::string& text) {
+        int n = 0;
+        for (size_t at = told.find(text); at != std::string::npos; at = told.find(text, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("the settings were not saved"), 2) << told;
+    EXPECT_EQ(count("No space left on device"), 1) << told;
+    EXPECT_EQ(count("Read-only file system"), 1) << told;
+    EXPECT_EQ(count("progress was not saved"), 0) << told;
+    EXPECT_EQ(settings.volume, 5) << "the game went on";
 }

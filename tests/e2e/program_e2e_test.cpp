@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,6 +82,9 @@ TEST(CommandLine, HelpAndVersionAnswerAndUnknownOptionsAreRefused) {
     EXPECT_EQ(help.WaitForExit(10), 0);
     EXPECT_NE(help.Output().find("--level N"), std::string::npos) << help.Output();
     EXPECT_NE(help.Output().find("--fullscreen"), std::string::npos);
+    GameProcess shortHelp({"-h"}, {"-DISPLAY"});
+    EXPECT_EQ(shortHelp.WaitForExit(10), 0);
+    EXPECT_EQ(shortHelp.Output(), help.Output());
 
     GameProcess version({"--version"}, {"-DISPLAY"});
     EXPECT_EQ(version.WaitForExit(10), 0);
@@ -228,4 +233,94 @@ TEST_F(Player, AGameRecordedInTheWindowReplaysWithAndWithoutIt) {
     GameProcess damaged({"--replay", recording, "--headless"}, {"-DISPLAY"});
     EXPECT_EQ(damaged.WaitForExit(20), 1);
     EXPECT_NE(damaged.ErrorOutput().find("damaged"), std::string::npos) << damaged.ErrorOutput();
+}
+
+// The README's promise holds from the first moment: a stop asked for while
+// the game is still starting ends it in order, and what it saves is whole.
+TEST(StartUp, SigtermWhileStartingEndsWithStatusZero) {
+    for (double after : {0.05, 0.3}) {
+        SavedHome home;
+        GameProcess game(LevelOne, home.Environment());
+        SleepSeconds(after);
+        game.Signal(SIGTERM);
+        EXPECT_EQ(game.WaitForExit(20), 0) << after << " s: " << game.ErrorOutput();
+        EXPECT_EQ(game.ErrorOutput().find("Received Signal"), std::string::npos) << game.ErrorOutput();
+        if (std::filesystem::exists(home.progressFile())) {
+            EXPECT_NE(ReadFile(home.progressFile()).find("best-6 = "), std::string::npos) << "saved whole";
+        }
+    }
+}
+
+TEST(HeadlessRun, SigtermStopsTheAutopilotsSearchWithALineOfItsOwn) {
+    GameProcess search({"--autopilot", "--headless", "--level", "3"}, {"-DISPLAY"});
+    SleepSeconds(1);
+    search.Signal(SIGTERM);
+    EXPECT_EQ(search.WaitForExit(20), 1) << search.ErrorOutput();
+    EXPECT_NE(search.Output().find("level 3 stopped"), std::string::npos) << search.Output();
+    EXPECT_EQ(search.ErrorOutput().find("Received Signal"), std::string::npos) << search.ErrorOutput();
+}
+
+// A recording that cannot be kept is refused before the game is played.
+TEST(CommandLine, ARecordingThatCannotBeWrittenIsRefusedBeforePlay) {
+    SavedHome home;
+    WriteFile(home.path + "/a-file", "in the way");
+    for (const std::string& target : {home.path + "/a-file/won.kgreplay", home.path}) {
+        GameProcess search({"--autopilot", "--headless", "--level", "1", "--record", target}, {"-DISPLAY"});
+        EXPECT_EQ(search.WaitForExit(5), 2) << target << ": " << search.Output();
+        EXPECT_NE(search.ErrorOutput().find("--record"), std::string::npos) << search.ErrorOutput();
+        EXPECT_EQ(search.Output(), "") << "nothing was played";
+    }
+}
+
+TEST_F(Player, ARecordingNamedWithoutAFolderIsKeptWhereTheGameStarted) {
+    SavedHome home;
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(home.path);
+    {
+        GameProcess game({"--level", "1", "--record", "won.kgreplay"}, home.Environment());
+        unsigned long window = StartPlaying(game);
+        std::filesystem::current_path(before);
+        ASSERT_NE(window, 0u);
+        x11.Wiggle(window, 4);
+        game.Signal(SIGTERM);
+        ASSERT_EQ(game.WaitForExit(10), 0) << game.ErrorOutput();
+        EXPECT_EQ(game.ErrorOutput().find("not saved"), std::string::npos) << game.ErrorOutput();
+    }
+    std::string recording = home.path + "/won.kgreplay";
+    ASSERT_TRUE(std::filesystem::exists(recording));
+    GameProcess headless({"--replay", recording, "--headless"}, {"-DISPLAY"});
+    EXPECT_EQ(headless.WaitForExit(20), 0) << headless.ErrorOutput();
+}
+
+// Xlib ends the program itself when the X server goes away; the game says so,
+// keeps what it would have saved, and ends with a failure instead of hanging.
+TEST(LostDisplay, TheGameSavesAndEndsWithAFailure) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        pid_t server = fork();
+        if (server == 0) {
+            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-nolisten", "tcp", "-screen",
+                   "0", "1024x768x24", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        char number[16] = {};
+        ssize_t got = read(fds[0], number, sizeof number - 1);
+        close(fds[0]);
+        ASSERT_GT(got, 0) << "Xvfb did not start";
+        std::string display = ":" + std::to_string(std::atoi(number));
+        SavedHome home;
+        std::vector<std::string> environment = home.Environment();
+        environment.push_back("DISPLAY=" + display);
+        GameProcess game({"--level", "2"}, environment);
+        std::string find = "DISPLAY=" + display + " timeout 30 xdotool search --sync --name 'Kelp Garden' >/dev/null";
+        EXPECT_EQ(std::system(find.c_str()), 0) << "the game's window";
+        SleepSeconds(0.5 * attempt);
+        kill(server, SIGKILL);
+        waitpid(server, nullptr, 0);
+        EXPECT_EQ(game.WaitForExit(20), 1) << game.ErrorOutput();
+        EXPECT_NE(game.ErrorOutput().find("the display has gone away"), std::string::npos) << game.ErrorOutput();
+        EXPECT_NE(ReadFile(home.progressFile()).find("reached = 2"), std::string::npos) << "progress saved";
+    }
 }
