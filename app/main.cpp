@@ -15,7 +15,7 @@ using namespace kelp_app;
 namespace {
 
 // As fast as the machine goes, with no window and no sound.
-int checkReplay(const Replay& replay, const std::string& path) {
+int checkReplay(ReplayFileReader& replay, const std::string& path) {
     ReplayView view;
     view.afterStep = [](kelp::LevelScene&) { return !StopSignalled(); };
     ReplayResult result = playReplay(replay, view);
@@ -83,9 +83,9 @@ int run(int argc, char** argv) {
         std::fputs(versionText().c_str(), stdout);
         return 0;
     }
-    Replay replay;
+    ReplayFileReader replay;
     std::string error;
-    if (!options.replay.empty() && !readReplayFile(options.replay, replay, error)) {
+    if (!options.replay.empty() && !replay.open(options.replay, error)) {
         std::fprintf(stderr, "kelp-garden: %s\n", error.c_str());
         return 1;
     }

@@ -8,8 +8,10 @@
 #include "app/saved.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 
 using namespace kelp;
 
@@ -40,24 +42,21 @@ public:
     std::string text;
 };
 
-// Reads what it was told is there, and says so when it is not.
+// Reads what it was told is there, up to the bytes it may read, and says so
+// when it is not.
 class Reader {
 public:
-    explicit Reader(const std::string& bytes) : bytes(bytes) {}
+    Reader(std::istream& in, uint64_t left) : in(in), left(left) {}
 
     template <typename T>
     bool get(T& value) {
-        if (bytes.size() - at < sizeof(T)) return false;
-        std::memcpy(&value, bytes.data() + at, sizeof(T));
-        at += sizeof(T);
+        if (left < sizeof(T) || !in.read(reinterpret_cast<char*>(&value), sizeof(T))) return false;
+        left -= sizeof(T);
         return true;
     }
-    size_t left() const { return bytes.size() - at; }
-    void skip(size_t count) { at += std::min(count, left()); }
 
-private:
-    const std::string& bytes;
-    size_t at = 0;
+    std::istream& in;
+    uint64_t left;
 };
 
 bool Fail(std::string& error, const std::string& why) {
@@ -65,28 +64,72 @@ bool Fail(std::string& error, const std::string& why) {
     return false;
 }
 
+// A step a pointer could have made: finite, and within any hand's reach.
+bool Plausible(float offset) { return std::isfinite(offset) && std::abs(offset) <= MaxReplayOffset; }
+
 bool DecodeLevel(Reader& in, ReplayLevel& level, size_t index, std::string& error) {
     std::string where = "level record " + std::to_string(index + 1);
     uint32_t number = 0, seed = 0, steps = 0, sums = 0;
     if (!in.get(number) || !in.get(seed) || !in.get(steps)) return Fail(error, "truncated in " + where);
     if (number < 1 || number > 6) return Fail(error, where + " names level " + std::to_string(number));
     if (steps > MaxReplaySteps) return Fail(error, where + " claims " + std::to_string(steps) + " steps");
-    if (in.left() < uint64_t(steps) * StepBytes) return Fail(error, "truncated in the steps of " + where);
+    if (in.left < uint64_t(steps) * StepBytes) return Fail(error, "truncated in the steps of " + where);
     level.level = int(number);
     level.seed = seed;
     level.steps.resize(steps);
     for (ReplayStep& step : level.steps) {
         uint8_t flags = 0;
-        in.get(step.x), in.get(step.y), in.get(flags);
+        if (!in.get(step.x) || !in.get(step.y) || !in.get(flags)) return Fail(error, "cannot read " + where);
         step.calm = flags & 1;
         step.levelKey = flags >> 1;
         if (flags >> 4 || step.levelKey > 6) return Fail(error, "a step of " + where + " has unknown flags");
+        if (!Plausible(step.x) || !Plausible(step.y))
+            return Fail(error, "a step of " + where + " moves the pointer impossibly far");
     }
     if (!in.get(sums)) return Fail(error, "truncated in " + where);
     if (sums != ChecksumCount(steps)) return Fail(error, where + " has " + std::to_string(sums) + " checksums");
-    if (in.left() < uint64_t(sums) * 8) return Fail(error, "truncated in the checksums of " + where);
+    if (in.left < uint64_t(sums) * 8) return Fail(error, "truncated in the checksums of " + where);
     level.checksums.resize(sums);
-    for (uint64_t& sum : level.checksums) in.get(sum);
+    for (uint64_t& sum : level.checksums)
+        if (!in.get(sum)) return Fail(error, "cannot read " + where);
+    return true;
+}
+
+// FNV-1a of the stream's first `size` bytes, read a piece at a time.
+bool HashOf(std::istream& in, uint64_t size, uint64_t& hash) {
+    char piece[1 << 16];
+    hash = Fnv1a(nullptr, 0);
+    while (size > 0) {
+        auto want = std::streamsize(std::min<uint64_t>(size, sizeof piece));
+        if (!in.read(piece, want)) return false;
+        for (std::streamsize i = 0; i < want; ++i) hash = (hash ^ uint8_t(piece[i])) * 1099511628211ull;
+        size -= uint64_t(want);
+    }
+    return true;
+}
+
+// The magic, the version, the file's own checksum, then the level count. The
+// stream is left at the first level record, with `left` the bytes of records.
+bool ReadHeader(std::istream& in, uint64_t size, uint32_t& count, uint64_t& left, std::string& error) {
+    char magic[sizeof Magic] = {};
+    if (size < sizeof Magic + 16 || !in.read(magic, sizeof magic) || std::memcmp(magic, Magic, sizeof Magic) != 0)
+        return Fail(error, "not a Kelp Garden replay");
+    Reader header(in, 8);
+    uint32_t version = 0;
+    header.get(version);
+    if (version != Version) return Fail(error, "replay version " + std::to_string(version) + " is not known here");
+    uint64_t hash = 0, stored = 0;
+    in.clear();
+    in.seekg(0);
+    if (!HashOf(in, size - 8, hash) || !in.read(reinterpret_cast<char*>(&stored), 8))
+        return Fail(error, "cannot be read whole");
+    if (stored != hash) return Fail(error, "damaged: its checksum does not match");
+    in.seekg(sizeof Magic + 4);
+    header.left = 4;
+    header.get(count);
+    if (count > MaxReplayLevels) return Fail(error, "claims " + std::to_string(count) + " levels");
+    if (count == 0) return Fail(error, "holds no level");
+    left = size - sizeof Magic - 16;
     return true;
 }
 
@@ -114,38 +157,67 @@ std::string encodeReplay(const Replay& replay) {
 }
 
 bool decodeReplay(const std::string& bytes, Replay& replay, std::string& error) {
-    if (bytes.size() < sizeof Magic + 16 || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0)
-        return Fail(error, "not a Kelp Garden replay");
-    uint64_t stored = 0;
-    std::memcpy(&stored, bytes.data() + bytes.size() - 8, 8);
-    Reader in(bytes);
-    uint32_t version = 0, count = 0;
-    in.skip(sizeof Magic);
-    in.get(version);
-    if (version != Version) return Fail(error, "replay version " + std::to_string(version) + " is not known here");
-    if (stored != Fnv1a(bytes.data(), bytes.size() - 8)) return Fail(error, "damaged: its checksum does not match");
-    in.get(count);
-    if (count > MaxReplayLevels) return Fail(error, "claims " + std::to_string(count) + " levels");
+    std::istringstream in(bytes);
+    uint32_t count = 0;
+    uint64_t left = 0;
+    if (!ReadHeader(in, bytes.size(), count, left, error)) return false;
+    Reader records(in, left);
     Replay read;
     read.levels.resize(count);
     for (size_t i = 0; i < count; ++i)
-        if (!DecodeLevel(in, read.levels[i], i, error)) return false;
-    if (in.left() != 8) return Fail(error, "has " + std::to_string(in.left() - 8) + " bytes too many");
+        if (!DecodeLevel(records, read.levels[i], i, error)) return false;
+    if (records.left != 0) return Fail(error, "has " + std::to_string(records.left) + " bytes too many");
     replay = std::move(read);
     return true;
 }
 
-bool readReplayFile(const std::filesystem::path& path, Replay& replay, std::string& error) {
+bool ReplayFileReader::open(const std::filesystem::path& path, std::string& error) {
     std::error_code failure;
     uint64_t size = std::filesystem::file_size(path, failure);
     if (failure) return Fail(error, "cannot read " + path.string() + ": " + failure.message());
     if (size > MaxReplayBytes) return Fail(error, path.string() + " is too large for a replay");
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(size_t(size), '\0');
-    if (!in.read(bytes.data(), std::streamsize(size))) return Fail(error, "cannot read " + path.string());
-    if (decodeReplay(bytes, replay, error)) return true;
+    file.open(path, std::ios::binary);
+    if (!file) return Fail(error, "cannot read " + path.string());
+    uint64_t start = 0;
+    if (ReadHeader(file, size, count, left, error) && checkRecords(start, error)) {
+        file.seekg(std::streamoff(start));
+        read = 0;
+        return true;
+    }
     error = path.string() + ": " + error;
     return false;
+}
+
+// Every record read through once, none kept, so that play never starts on a
+// file that turns out to be damaged further on.
+bool ReplayFileReader::checkRecords(uint64_t& start, std::string& error) {
+    start = uint64_t(file.tellg());
+    uint64_t records = left;
+    ReplayLevel scratch;
+    for (read = 0; read < count;)
+        if (!next(scratch, error)) return false;
+    if (left != 0) return Fail(error, "has " + std::to_string(left) + " bytes too many");
+    left = records;
+    return true;
+}
+
+bool ReplayFileReader::next(ReplayLevel& level, std::string& error) {
+    if (read == count) return false;
+    Reader records(file, left);
+    if (!DecodeLevel(records, level, read, error)) return false;
+    left = records.left;
+    ++read;
+    return true;
+}
+
+bool readReplayFile(const std::filesystem::path& path, Replay& replay, std::string& error) {
+    ReplayFileReader file;
+    if (!file.open(path, error)) return false;
+    Replay whole;
+    for (ReplayLevel level; file.next(level, error);) whole.levels.push_back(std::move(level));
+    if (!error.empty()) return false;
+    replay = std::move(whole);
+    return true;
 }
 
 void ReplayRecorder::beginLevel(int level, uint32_t seed) {
@@ -177,36 +249,53 @@ void ReplayRecorder::endLevel() {
     replay.levels.back().checksums.push_back(worldChecksum());
 }
 
+namespace {
+
+// One recorded level stepped as the game did, its checksums checked; false
+// when it diverged or the view stopped it.
+bool PlayLevel(const ReplayLevel& recorded, size_t index, const ReplayView& view, ReplayResult& result) {
+    SetRandomSeed(int32_t(recorded.seed));
+    CURRENT_LEVEL = recorded.level;
+    LEVEL_SKIP = false;
+    LevelScene scene;
+    if (view.start) scene = view.start();
+    else resetLevel();
+    size_t sums = 0;
+    auto check = [&](size_t frame) {
+        uint64_t sum = worldChecksum();
+        result.finalChecksum = sum;
+        if (sum == recorded.checksums[sums++]) return true;
+        result.ok = false;
+        result.error = "diverged at frame " + std::to_string(frame) + " of level record " +
+                       std::to_string(index + 1) + " (level " + std::to_string(recorded.level) + ")";
+        return false;
+    };
+    for (size_t i = 0; i < recorded.steps.size(); ++i) {
+        const ReplayStep& step = recorded.steps[i];
+        advanceLevel(scene, {{step.x, step.y}, step.calm});
+        ++result.frames;
+        if ((i + 1) % ChecksumEvery == 0 && !check(i + 1)) return false;
+        if (step.levelKey) skipToLevel(step.levelKey);
+        if (view.afterStep && !view.afterStep(scene)) return false;
+    }
+    return check(recorded.steps.size());
+}
+
+}  // namespace
+
 ReplayResult playReplay(const Replay& replay, const ReplayView& view) {
     ReplayResult result;
-    for (size_t index = 0; index < replay.levels.size(); ++index) {
-        const ReplayLevel& recorded = replay.levels[index];
-        SetRandomSeed(int32_t(recorded.seed));
-        CURRENT_LEVEL = recorded.level;
-        LEVEL_SKIP = false;
-        LevelScene scene;
-        if (view.start) scene = view.start();
-        else resetLevel();
-        size_t sums = 0;
-        auto check = [&](size_t frame) {
-            uint64_t sum = worldChecksum();
-            result.finalChecksum = sum;
-            if (sum == recorded.checksums[sums++]) return true;
-            result.ok = false;
-            result.error = "diverged at frame " + std::to_string(frame) + " of level record " +
-                           std::to_string(index + 1) + " (level " + std::to_string(recorded.level) + ")";
-            return false;
-        };
-        for (size_t i = 0; i < recorded.steps.size(); ++i) {
-            const ReplayStep& step = recorded.steps[i];
-            advanceLevel(scene, {{step.x, step.y}, step.calm});
-            ++result.frames;
-            if ((i + 1) % ChecksumEvery == 0 && !check(i + 1)) return result;
-            if (step.levelKey) skipToLevel(step.levelKey);
-            if (view.afterStep && !view.afterStep(scene)) return result;
-        }
-        if (!check(recorded.steps.size())) return result;
-    }
+    for (size_t index = 0; index < replay.levels.size(); ++index)
+        if (!PlayLevel(replay.levels[index], index, view, result)) break;
+    return result;
+}
+
+ReplayResult playReplay(ReplayFileReader& file, const ReplayView& view) {
+    ReplayResult result;
+    ReplayLevel level;  // one level at a time, its room kept for the next
+    for (size_t index = 0; file.next(level, result.error); ++index)
+        if (!PlayLevel(level, index, view, result)) return result;
+    result.ok = result.error.empty();
     return result;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,10 +36,30 @@ constexpr int ChecksumEvery = 30;
 constexpr uint32_t MaxReplayLevels = 10000;
 constexpr uint32_t MaxReplaySteps = 60 * 60 * 30;  // an hour of one level
 constexpr uint64_t MaxReplayBytes = 256ull << 20;
+// Further than any pointer moves in a step; such a file was not recorded by a game.
+constexpr float MaxReplayOffset = 1e6f;
 
 std::string encodeReplay(const Replay& replay);
 // False with `error` naming the fault for anything but a whole, sound replay.
 bool decodeReplay(const std::string& bytes, Replay& replay, std::string& error);
+
+// A replay file read a level at a time, so that a long one takes no more
+// memory than its longest level. open() checks it whole first: its magic,
+// version and own checksum, then every record, which is read and let go.
+class ReplayFileReader {
+public:
+    bool open(const std::filesystem::path& path, std::string& error);
+    // The next level record; false after the last, or with `error` set.
+    bool next(ReplayLevel& level, std::string& error);
+
+private:
+    bool checkRecords(uint64_t& start, std::string& error);
+
+    std::ifstream file;
+    uint32_t count = 0, read = 0;  // level records in the file, and read so far
+    uint64_t left = 0;             // bytes of level records not yet read
+};
+// The whole file in memory, for small ones.
 bool readReplayFile(const std::filesystem::path& path, Replay& replay, std::string& error);
 
 // Records a game as it is played: levels begin, steps are taken, levels end.
@@ -72,5 +93,6 @@ struct ReplayView {
 
 // Steps every recorded level as the game did and checks every checksum.
 ReplayResult playReplay(const Replay& replay, const ReplayView& view = {});
+ReplayResult playReplay(ReplayFileReader& file, const ReplayView& view = {});
 
 }  // namespace kelp_app

@@ -205,7 +205,7 @@ int Session::run() {
     }
 }
 
-int Session::showReplay(const Replay& replay) {
+int Session::showReplay(ReplayFileReader& replay) {
     ReplayView view;
     view.start = [] { return startLevel(); };
     view.afterStep = [this](LevelScene& scene) {

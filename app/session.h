@@ -24,7 +24,7 @@ public:
     // The whole program from the title or --level; the exit status.
     int run();
     // Shows a recorded game in the window, checking it as it goes.
-    int showReplay(const Replay& replay);
+    int showReplay(ReplayFileReader& replay);
 
     // Writes the settings and progress (and the recording) as they stand.
     void save();

@@ -2,6 +2,8 @@
 // the character's steering velocity.
 #include "game/world.h"
 
+#include <cmath>
+
 namespace kelp {
 
 std::shared_ptr<tclock> newClock() {
@@ -40,9 +42,14 @@ void tmouse::release() {
     ShowPointer();
 }
 
+// Any input steers safely: a pointer offset that is not a number steers
+// nowhere, and one so large that its square overflows keeps its direction.
 tvector steeringVelocity(tvector offset, float dt) {
+    if (!std::isfinite(offset.x) || !std::isfinite(offset.y)) return {};
     tvector velocity = scale(divide(offset, dt), 1.5f);
-    if (lengthSquared(velocity) > 400000000.0f) velocity = scale(normalize(velocity), 20000);
+    float speedSquared = lengthSquared(velocity);
+    if (!std::isfinite(speedSquared)) return scale(normalize(scale(offset, 0x1p-70f)), 20000);
+    if (speedSquared > 400000000.0f) velocity = scale(normalize(velocity), 20000);
     return velocity;
 }
 

@@ -5,11 +5,22 @@
 
 namespace kelp {
 
-int MazeGrid::column(float x) const {
-    return std::clamp(int(std::floor((x - left) / CellSize)), 0, columns - 1);
+namespace {
+
+// The cell of a position in cells, clamped to [0, count); NaN counts as 0.
+int CellIndex(float cells, int count) {
+    float cell = std::floor(cells);
+    if (!(cell >= 0)) return 0;
+    if (cell >= float(count - 1)) return count - 1;
+    return int(cell);
 }
 
-int MazeGrid::row(float y) const { return std::clamp(int(std::floor((y - top) / CellSize)), 0, rows - 1); }
+}  // namespace
+
+// Clamped before the conversion, so that no float is out of an int's range.
+int MazeGrid::column(float x) const { return CellIndex((x - left) / CellSize, columns); }
+
+int MazeGrid::row(float y) const { return CellIndex((y - top) / CellSize, rows); }
 
 void MazeGrid::build(const std::vector<tvector>& balls, const std::vector<Bounds>& beams) {
     Bounds extent{INFINITY, INFINITY, -INFINITY, -INFINITY};

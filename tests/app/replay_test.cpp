@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <cstring>
 
 using namespace kelp;
@@ -101,8 +102,25 @@ TEST(ReplayFile, DamageOfEveryKindIsRefusedWithItsReason) {
         std::memcpy(bytes.data() + at, &value, 4);
         return resealed(bytes);
     };
+    auto withFloat = [&](size_t at, float value) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &value, 4);
+        return with(at, bits);
+    };
+    // The first step's pointer offset follows the header (16 bytes) and the
+    // record's level, seed and step count.
+    constexpr size_t FirstStep = 28;
+    std::string header = good.substr(0, 12);
+    auto u32 = [](uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); };
     const Case cases[] = {
         {"", "not a Kelp Garden replay"},
+        {withFloat(FirstStep, std::nanf("")), "moves the pointer impossibly far"},
+        {withFloat(FirstStep + 4, -INFINITY), "moves the pointer impossibly far"},
+        {withFloat(FirstStep, 3e38f), "moves the pointer impossibly far"},
+        {resealed(header.substr(0, 8) + u32(1) + u32(0) + "12345678"), "holds no level"},
+        // A record whose checksum would run into the file's own: it is cut short.
+        {resealed(header.substr(0, 8) + u32(1) + u32(1) + u32(1) + u32(0) + u32(0) + u32(1) + "12345678"),
+         "truncated in the checksums of level record 1"},
         {"GIF89a" + good, "not a Kelp Garden replay"},
         {with(8, 2), "version 2"},
         {with(12, 4000000000u), "claims 4000000000 levels"},
@@ -120,6 +138,47 @@ TEST(ReplayFile, DamageOfEveryKindIsRefusedWithItsReason) {
     }
     EXPECT_FALSE(readReplayFile("/nonexistent/game.kgr", read, error));
     EXPECT_NE(error.find("/nonexistent/game.kgr"), std::string::npos);
+}
+
+// A file is read from disk a level at a time, each checked before any is
+// played: one damaged in its last record is refused before play begins.
+TEST(ReplayFile, ReadFromDiskALevelAtATimeAndCheckedWholeFirst) {
+    Replay replay = TwoLevels();
+    std::string bytes = encodeReplay(replay);
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("kelp_stream_" + std::to_string(::getpid()) + ".kgr");
+    std::ofstream(path, std::ios::binary) << bytes;
+    ReplayFileReader file;
+    std::string error;
+    ASSERT_TRUE(file.open(path, error)) << error;
+    ReplayLevel level;
+    for (const ReplayLevel& recorded : replay.levels) {
+        ASSERT_TRUE(file.next(level, error)) << error;
+        EXPECT_EQ(level.level, recorded.level);
+        EXPECT_EQ(level.checksums, recorded.checksums);
+        EXPECT_EQ(level.steps.size(), recorded.steps.size());
+    }
+    EXPECT_FALSE(file.next(level, error));
+    EXPECT_EQ(error, "") << "the end, not a fault";
+    ReplayFileReader again;
+    ASSERT_TRUE(again.open(path, error));
+    ReplayResult streamed = playReplay(again), whole = playReplay(replay);
+    EXPECT_TRUE(streamed.ok) << streamed.error;
+    EXPECT_EQ(streamed.frames, whole.frames);
+    EXPECT_EQ(streamed.finalChecksum, whole.finalChecksum);
+
+    // The last step's flags made unknown, the file's own checksum made right.
+    size_t lastFlags = bytes.size() - 8 - 4 - 8 * replay.levels.back().checksums.size() - 1;
+    bytes[lastFlags] = char(0x80);
+    bytes.resize(bytes.size() - 8);
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : bytes) hash = (hash ^ uint8_t(c)) * 1099511628211ull;
+    bytes.append(reinterpret_cast<const char*>(&hash), 8);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    ReplayFileReader damaged;
+    EXPECT_FALSE(damaged.open(path, error));
+    EXPECT_NE(error.find("level record 2 has unknown flags"), std::string::npos) << error;
+    std::filesystem::remove(path);
 }
 
 TEST(Replays, PlayTheRecordedWorldAgainBitForBit) {

@@ -1,6 +1,10 @@
 #include "game/physics.h"
+#include "game/world.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 using namespace kelp;
 
@@ -57,4 +61,21 @@ TEST(Springs, ForcesAreEqualAndOppositeAndVanishAtOnePoint) {
     a->force = c->force = {};
     spring->update(1);
     EXPECT_FLOAT_EQ(c->force.y, -a->force.y);
+}
+
+// Steering from any pointer offset at all, as a damaged or crafted replay may
+// give: never faster than the cap, never not a number.
+TEST(Steering, AnyOffsetSteersWithinTheCap) {
+    const float huge = std::numeric_limits<float>::max();
+    const tvector offsets[] = {{std::nanf(""), 1}, {1, INFINITY}, {-INFINITY, -INFINITY}, {3e38f, -3e38f},
+                               {huge, 0}, {0, -huge}, {1e30f, 1e-30f}, {40, 30}};
+    for (tvector offset : offsets) {
+        tvector v = kelp::steeringVelocity(offset, kelp::TIME_STEP);
+        EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y)) << offset.x << ", " << offset.y;
+        EXPECT_LE(length(v), 20000.5f) << offset.x << ", " << offset.y;
+    }
+    EXPECT_NEAR(kelp::steeringVelocity({huge, 0}, kelp::TIME_STEP).x, 20000, 1);
+    EXPECT_EQ(length(kelp::steeringVelocity({std::nanf(""), 5}, kelp::TIME_STEP)), 0);
+    tvector modest = kelp::steeringVelocity({4, 3}, kelp::TIME_STEP);
+    EXPECT_FLOAT_EQ(modest.x, 4 / kelp::TIME_STEP * 1.5f) << "ordinary steering is as it was";
 }
