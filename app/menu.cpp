@@ -14,7 +14,7 @@ namespace {
 
 bool Adjustable(Command command) {
     return command == Command::Volume || command == Command::PointerSpeed || command == Command::Mute ||
-           command == Command::FullScreen || command == Command::GoalArrow;
+           command == Command::FullScreen || command == Command::GoalArrow || command == Command::CardsWait;
 }
 
 // The next enabled item from `from` in steps of `step`, wrapping; `from` when none.
@@ -98,7 +98,8 @@ Menu settingsMenu(const Settings& settings) {
     Menu menu;
     menu.items = {Item(Cell("Volume"), Command::Volume), Item(Cell("Mute"), Command::Mute),
                   Item(Cell("Full screen"), Command::FullScreen), Item(Cell("Pointer speed"), Command::PointerSpeed),
-                  Item(Cell("Way to the goal"), Command::GoalArrow), Item(Cell("Back"), Command::Back)};
+                  Item(Cell("Way to the goal"), Command::GoalArrow),
+                  Item(Cell("Story cards wait for a key"), Command::CardsWait), Item(Cell("Back"), Command::Back)};
     showSettings(menu, settings);
     return menu;
 }
@@ -111,6 +112,7 @@ void showSettings(Menu& menu, const Settings& s) {
         case Command::FullScreen: item.value = OnOff(s.fullScreen); break;
         case Command::PointerSpeed: item.value = std::to_string(s.pointerSpeed) + "%"; break;
         case Command::GoalArrow: item.value = OnOff(s.goalArrow); break;
+        case Command::CardsWait: item.value = OnOff(s.cardsWait); break;
         default: break;
         }
     }
@@ -131,6 +133,7 @@ bool applySetting(Settings& s, const MenuChoice& choice) {
     case Command::Mute: s.muted = !s.muted; break;
     case Command::FullScreen: s.fullScreen = !s.fullScreen; break;
     case Command::GoalArrow: s.goalArrow = !s.goalArrow; break;
+    case Command::CardsWait: s.cardsWait = !s.cardsWait; break;
     default: break;
     }
     return !(s == before);

@@ -29,7 +29,8 @@ namespace {
 
 using Lines = std::map<std::string, std::string>;
 
-constexpr std::string_view SettingsKeys[] = {"volume", "muted", "full-screen", "pointer-speed", "goal-arrow"};
+constexpr std::string_view SettingsKeys[] = {"volume",     "muted",     "full-screen",
+                                             "pointer-speed", "goal-arrow", "cards-wait"};
 constexpr std::string_view ProgressKeys[] = {"reached", "resume", "best-1", "best-2",
                                              "best-3",  "best-4", "best-5", "best-6"};
 
@@ -239,6 +240,7 @@ std::string formatSettings(const Settings& s, const std::string& kept) {
         {"full-screen", Yes(s.fullScreen)},
         {"pointer-speed", std::to_string(s.pointerSpeed)},
         {"goal-arrow", Yes(s.goalArrow)},
+        {"cards-wait", Yes(s.cardsWait)},
     };
     auto line = [](std::string_view key, const std::string& value) { return std::string(key) + " = " + value + "\n"; };
     std::string text = kept.empty() ? "# Kelp Garden settings\n" : "";
@@ -281,7 +283,8 @@ bool parseSettings(const std::string& text, Settings& s, std::vector<std::string
            absentOr("full-screen", ReadBool(lines, "full-screen", s.fullScreen)) &&
            absentOr("pointer-speed", ReadInt(lines, "pointer-speed", Settings::MinPointerSpeed,
                                              Settings::MaxPointerSpeed, s.pointerSpeed)) &&
-           absentOr("goal-arrow", ReadBool(lines, "goal-arrow", s.goalArrow));
+           absentOr("goal-arrow", ReadBool(lines, "goal-arrow", s.goalArrow)) &&
+           absentOr("cards-wait", ReadBool(lines, "cards-wait", s.cardsWait));
 }
 
 bool parseProgress(const std::string& text, Progress& p, std::vector<std::string>* passedOver) {

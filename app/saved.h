@@ -20,6 +20,7 @@ struct Settings {
     bool fullScreen = false;
     int pointerSpeed = 100;   // percent
     bool goalArrow = true;
+    bool cardsWait = true;    // a story card stays until a key or a click passes it
 
     bool operator==(const Settings&) const = default;
 };

@@ -4,6 +4,9 @@
 
 #include "assets/labels.h"
 
+#include <cmath>
+#include <cstdio>
+
 using namespace kelp;
 using kelp_labels::Cell;
 
@@ -11,7 +14,7 @@ namespace kelp_app {
 
 namespace {
 
-constexpr float HeaderY = 150, FirstRowY = 320, RowHeight = 64;
+constexpr float HeaderY = 150, TimeLeftY = 222, FirstRowY = 320, RowHeight = 64;
 constexpr float PanelLeft = 110, PanelRight = 690;
 constexpr float ValueScale = 2;  // the built-in font, doubled
 constexpr int KeyEscape = 27, KeyEnter = 13, KeySpace = 32, KeyLeft = 37, KeyUp = 38, KeyRight = 39,
@@ -90,6 +93,14 @@ void DrawWay(const std::vector<tvector>& way, float progress) {
     setUniformScale(0.4f);
     drawImageAt(light, way[std::min(way.size() - 1, size_t(progress * float(way.size())))], 0, 0);
     resetDrawState();
+}
+
+// "2:05": whole seconds of the level's clock, never below none.
+std::string ClockText(float seconds) {
+    int whole = int(std::ceil(std::max(seconds, 0.0f)));
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", whole / 60, whole % 60);
+    return text;
 }
 
 bool AnyKeyDown() {
@@ -289,11 +300,15 @@ LevelAction Session::pause() {
     CaptureScreenToImage(frozen, 0, 0);
     AudioHoldVoices(true);
     MOUSE->release();
-    auto drawFrozen = [] {
+    std::string timeLeft = "Time left " + ClockText(GOAL->remaining());
+    auto drawFrozen = [&timeLeft] {
         DrawFrozenPicture();
         SetDrawColor(0, 0, 0);
         SetDrawAlpha(PauseDim);
         FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
+        resetDrawState();
+        SetDrawColor(230, 240, 200);
+        DrawSmallPrint(timeLeft, 400, TimeLeftY, true);
         resetDrawState();
     };
     Menu menu = pauseMenu();

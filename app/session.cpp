@@ -114,7 +114,9 @@ void Session::keysAnywhere() {
 bool Session::card(int n) {
     TakeAnyKey({KeyEscape, KeyEnter, KeySpace});
     TakeMouseHits(1);
-    for (int frame = 0; frame < CardFrames; ++frame) {
+    // Nobody reads the cards the autopilot is shown.
+    bool waits = effective().cardsWait && !options.autopilot;
+    for (int frame = 0; frame < CardFrames; frame += waits && frame == CardHeldFrame ? 0 : 1) {
         drawCard(n, cardAlpha(frame));
         nextFrame();
         keysAnywhere();

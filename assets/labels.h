@@ -8,12 +8,14 @@
 namespace kelp_labels {
 
 constexpr int CellWidth = 420, CellHeight = 60;
+// A label beside a value keeps clear of it: a longer one is drawn smaller.
+constexpr int WidestLabel = 380;
 
-constexpr std::array<std::string_view, 23> Texts = {
+constexpr std::array<std::string_view, 24> Texts = {
     "Continue", "New game",   "Levels",        "Settings",  "Quit",      "Resume",
     "Restart level", "Quit to title", "Quit game", "Paused", "Volume", "Mute",
     "Full screen", "Pointer speed", "Way to the goal", "Back", "Level 1", "Level 2",
-    "Level 3", "Level 4", "Level 5", "Level 6", "Show me the way",
+    "Level 3", "Level 4", "Level 5", "Level 6", "Show me the way", "Story cards wait for a key",
 };
 
 // The cell of a label; a label not in the list fails to compile where it is

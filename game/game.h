@@ -18,6 +18,8 @@ void loadSounds();
 // A story card is faded in, held and faded out over CardFrames frames, then
 // the screen stays black for a second.
 constexpr int CardFrames = 93;
+// The last frame a card is shown at full strength; one that waits for a key stays there.
+constexpr int CardHeldFrame = 61;
 void drawCard(int n, float alpha);
 float cardAlpha(int frame);
 // Waits for the next tick of the frame timer and presents the frame; the

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace kelp {
 
@@ -33,8 +34,22 @@ void tgoal::drawGoal() const {
     drawImageAt(goal, position, 0, 0);
 }
 
+// In the last half minute the dial glows warm, once a second: time running
+// out is seen coming, not only found out.
 void tgoal::drawClock() const {
+    constexpr float HurryAfter = 30;
     resetDrawState();
+    float left = remaining();
+    if (left > 0 && left < HurryAfter) {
+        float pulse = 0.5f - 0.5f * std::cos(left * 2 * std::numbers::pi_v<float>);
+        SetBlendMode(BLEND_ADD);
+        SetDrawColor(255, 120, 40);
+        SetDrawAlpha(0.25f + 0.45f * pulse);
+        setUniformScale(0.9f);
+        DrawImageAt(light, 50, 50, 0);
+        resetDrawState();
+        SetDrawColor(255, 255 - int(110 * pulse), 255 - int(190 * pulse));
+    }
     setUniformScale(0.75f);
     DrawImageAt(clock, 50, 50, 0);
     SetDrawRotation(remaining() / 100 * 360);

@@ -298,3 +298,52 @@ TEST_F(Program, SavesThatFailAreToldOnceWithTheSystemsReason) {
     EXPECT_EQ(count("progress was not saved"), 0) << told;
     EXPECT_EQ(settings.volume, 5) << "the game went on";
 }
+
+// A story card stays at full strength until the player passes it; with the
+// setting off it passes by itself, on today's count of frames.
+TEST_F(Program, StoryCardsWaitForAKeyUnlessTheSettingIsOff) {
+    auto firstStepFrame = [&](const std::function<void(int)>& keys) {
+        int first = 0;
+        Run(AtLevel(1), [&](int frame) {
+            keys(frame);
+            float elapsed = LEVEL_CLOCK->elapsed;  // left as it was until the level starts
+            if (!first && elapsed > 0 && elapsed < 1.5f * TIME_STEP) first = frame;
+            if (frame == 400) Send(AppTerminate);
+        });
+        return first;
+    };
+    EXPECT_EQ(firstStepFrame([](int) {}), 0) << "the card still waits";
+    EXPECT_EQ(firstStepFrame([](int frame) { if (frame == 300) Key(32); }), 300 + 30 + 1);
+    EXPECT_TRUE(settings.cardsWait);
+
+    Run(Options{}, [&](int frame) {
+        if (frame == 2) Key(40), Key(40);  // Settings
+        if (frame == 3) Key(13);
+        if (frame == 5) for (int i = 0; i < 5; ++i) Key(40);  // Story cards wait for a key
+        if (frame == 6) Key(13);
+        if (frame == 7) Send(AppTerminate);
+    });
+    EXPECT_FALSE(settings.cardsWait);
+    EXPECT_NE(Read(home / "config/kelp-garden/settings.txt").find("cards-wait = no"), std::string::npos);
+    EXPECT_EQ(firstStepFrame([](int) {}), CardFrames + 30 + 1) << "as the cards always went";
+}
+
+// The pause menu tells the time left in numbers, above its items.
+TEST_F(Program, ThePauseMenuShowsTheTimeLeft) {
+    auto brightText = [] {
+        PixmapRef shot = ReadScreenPixels(300, 210, 200, 26);
+        int bright = 0;
+        for (int y = 0; y < shot->height; ++y)
+            for (int x = 0; x < shot->width; ++x) bright += (shot->ReadPixelArgb(x, y) & 0xFF) > 170;
+        return bright;
+    };
+    int playing = -1, paused = -1;
+    Run(AtLevel(1), [&](int frame) {
+        if (frame == 1) Key(13);
+        if (frame == CardPassed + 20) playing = brightText(), Key(27);
+        if (frame == CardPassed + 23) paused = brightText();
+        if (frame == CardPassed + 24) Send(AppTerminate);
+    });
+    EXPECT_GT(paused, 40) << "a line of small print";
+    EXPECT_GT(paused, playing + 30);
+}

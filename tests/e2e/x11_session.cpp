@@ -45,6 +45,10 @@ int TemporaryFile(std::string& path) {
 }  // namespace
 
 GameProcess::GameProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
+    // The private home's story cards pass by themselves, as the tests that
+    // wait them out expect; a home of the test's own has the player's defaults.
+    std::filesystem::create_directories(privateHome.path + "/config/kelp-garden");
+    std::ofstream(privateHome.settingsFile()) << "cards-wait = no\n";
     int errors = TemporaryFile(errorPath), output = TemporaryFile(outputPath);
     std::vector<std::string> settings = privateHome.Environment();
     settings.insert(settings.end(), environment.begin(), environment.end());

@@ -100,3 +100,32 @@ TEST(LevelStart, EveryLevelDrawsBeforeItsFirstStepFreshOrRestarted) {
     }
     CloseScreen();
 }
+
+// The dial glows warm in the level's last half minute, and not before.
+TEST(TheClock, GlowsWarmInTheLastHalfMinute) {
+    GraphicsRef screen = OpenGameScreen(400);
+    ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
+    SetRandomSeed(4660);
+    LEVEL_CLOCK->start();
+    buildLevel(1);
+    auto warmth = [](float remaining) {
+        LEVEL_CLOCK->elapsed = GOAL->deadline - remaining;
+        SetClearColor(0, 0, 0);
+        ClearScreen();
+        drawHud();
+        FinishDrawing();
+        PixmapRef shot = ReadScreenPixels(0, 0, 100, 100);
+        long warm = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x) {
+                uint32_t p = shot->ReadPixelArgb(x, y);
+                warm += long(p >> 16 & 0xFF) - long(p & 0xFF);
+            }
+        return warm / 100;
+    };
+    long calm = warmth(95.5f), early = warmth(30.5f), hurrying = warmth(20.5f), between = warmth(20.0f);
+    EXPECT_NEAR(early, calm, 30) << "no glow before the last half minute, only the hands moved";
+    EXPECT_GT(hurrying, calm + 300) << "the glow at its height";
+    EXPECT_LT(between, hurrying) << "it pulses";
+    CloseScreen();
+}

@@ -124,13 +124,15 @@ Canvas MenuLabels(const FontFace& hand) {
     using namespace kelp_labels;
     Canvas strip(CellWidth, CellHeight * int(Texts.size()));
     for (size_t i = 0; i < Texts.size(); ++i) {
-        int top = int(i) * CellHeight;
+        std::string text(Texts[i]);
+        int size = 40, top = int(i) * CellHeight;
+        while (size > 24 && hand.Render(text, size).width > WidestLabel) --size;
+        top += (40 - size) / 2;
         // A dark edge keeps the words readable over bright lights.
         for (int dx = -2; dx <= 2; dx += 2)
             for (int dy = -2; dy <= 2; dy += 2)
-                DrawLineCentred(strip, hand, std::string(Texts[i]), 40, CellWidth / 2 + dx, top + 4 + dy,
-                                Colour(8, 24, 28, 0.8f));
-        DrawLineCentred(strip, hand, std::string(Texts[i]), 40, CellWidth / 2, top + 4, Colour(250, 250, 245));
+                DrawLineCentred(strip, hand, text, size, CellWidth / 2 + dx, top + 4 + dy, Colour(8, 24, 28, 0.8f));
+        DrawLineCentred(strip, hand, text, size, CellWidth / 2, top + 4, Colour(250, 250, 245));
     }
     return strip;
 }
