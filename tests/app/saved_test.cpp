@@ -282,7 +282,7 @@ TEST_F(SavedFiles, SavingKeepsTheCommentsAndOrderOfAFileEditedByHand) {
     settings.volume = 6;
     std::string saved = formatSettings(settings, kept);
     EXPECT_EQ(saved, "# my settings\nmuted = yes\n\n# quieter at night\nvolume = 6\nmy-own = kept\n"
-                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\n");
+                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\ncards-wait = yes\n");
     Settings again;
     EXPECT_TRUE(parseSettings(saved, again));
     EXPECT_EQ(again, settings);

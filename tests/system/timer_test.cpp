@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
 class Timers : public ::testing::Test {
 protected:
     void SetUp() override { InitSystemLayer(); }
@@ -170,4 +176,21 @@ TEST(TickSchedule, ALateWakeUpKeepsTheGridAndCountsTheTicksItMissed) {
             ASSERT_EQ(TickIndexAt(hertz, t), first + tick) << hertz;
         }
     }
+}
+
+// The suite's own check: a test that has a timer's callback run on SDL's
+// thread fails when ctest has not labelled it threaded, and passes when it has.
+TEST(ThreadLabels, AnUnlabelledTestWhoseCodeRunsOnASecondThreadFails) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers own the calls the check watches";
+#endif
+    auto run = [](const char* label) {
+        std::string command = "KELP_TEST_LABEL=" + std::string(label) +
+                              " /proc/" + std::to_string(getpid()) +
+                              "/exe --gtest_filter=Timers.TicksAreCountedOnlyWhilePumping >/dev/null 2>&1";
+        int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run("unthreaded"), 1);
+    EXPECT_EQ(run("threaded"), 0);
 }
