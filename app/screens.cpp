@@ -296,7 +296,7 @@ void Session::showTheWay() {
 }
 
 LevelAction Session::pause() {
-    if (!frozen) frozen = CreateBlankImage(GetScreenWidth(), GetScreenHeight(), 1, 0);
+    frozen = CreateBlankImage(GetScreenWidth(), GetScreenHeight(), 1, 0);
     CaptureScreenToImage(frozen, 0, 0);
     AudioHoldVoices(true);
     MOUSE->release();
@@ -313,8 +313,11 @@ LevelAction Session::pause() {
     };
     Menu menu = pauseMenu();
     LevelAction action = pauseAction(menu, drawFrozen);
-    // The level's own picture goes back, for the veils' trails to build on.
+    // The level's own picture goes back, for the veils' trails to build on;
+    // then the picture, the size of the screen twice over, is let go.
     DrawFrozenPicture();
+    FinishDrawing();
+    frozen = nullptr;
     AudioHoldVoices(false);
     if (action == LevelAction::Play || action == LevelAction::Restart) {
         MOUSE->capture();

@@ -39,7 +39,15 @@ void fullScreenKeys() {
     if (TakeKeyHits(122) || altEnter) ToggleFullScreen();
 }
 
+// A card is a large picture seen once in a while: only the one on screen is
+// kept, read from the game's files when it is first drawn.
 void drawCard(int n, float alpha) {
+    static int loaded = 0;
+    if (n != loaded || !LEVEL_CARDS[n]) {
+        LEVEL_CARDS[loaded] = nullptr;
+        LEVEL_CARDS[n] = LoadImageFromUrl("incbin::gfx\\level" + std::to_string(n) + ".jpg", -1);
+        loaded = n;
+    }
     resetDrawState();
     SetClearColor(0, 0, 0);
     ClearScreen();
@@ -161,6 +169,7 @@ void drawFades(const LevelScene& scene) {
 
 void drawLevel(LevelScene& scene) {
     drawBackdrop(scene);
+    FinishDrawing();
     SetDrawColor(255, 255, 255);
     drawWorld();
     drawHud();

@@ -40,8 +40,6 @@ void loadPictures() {
     eye_bg = Picture("eye_bg.png");
     clock = Picture("clock.png");
     clock_cursor = Picture("clock_cursor.png");
-    for (int card = 1; card <= 8; ++card)
-        LEVEL_CARDS[card] = Picture(("level" + std::to_string(card) + ".jpg").c_str());
     goal = Picture("goal.png");
     little_cursor = Picture("little_cursor.png");
 }

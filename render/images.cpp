@@ -1,5 +1,6 @@
 // Images: frames of equal size kept as pixel maps, uploaded as textures on
-// first draw and again after the screen has been reopened.
+// first draw and again after the screen has been reopened. Pixel maps that
+// can be read again from their file are not kept once uploaded.
 #include "render/internal.h"
 
 #include <algorithm>
@@ -75,12 +76,33 @@ void TImage::ReplacePixels(int32_t index, PixmapRef pixmap) {
     pixmaps[index] = std::move(pixmap);
     frameSequence[index] = 0;
     frames[index] = nullptr;
+    source.url.clear();
 }
 
+namespace {
+
+// The frames let go since they were loaded, read again from their file.
+void ReadAgain(TImage& image) {
+    const TImage::Source& source = image.source;
+    PixmapRef whole = LoadPixelMap(source.url);
+    int32_t count = static_cast<int32_t>(image.pixmaps.size());
+    ImageRef again = source.cellWidth > 0
+                         ? TImage::LoadStrip(whole, source.cellWidth, source.cellHeight, source.firstCell, count,
+                                             image.flags, image.maskRed, image.maskGreen, image.maskBlue)
+                         : TImage::LoadFrom(whole, image.flags, image.maskRed, image.maskGreen, image.maskBlue);
+    if (!again) return;
+    for (int32_t i = 0; i < count; ++i)
+        if (!image.pixmaps[i]) image.pixmaps[i] = again->pixmaps[i];
+}
+
+}  // namespace
+
 PixmapRef TImage::PixelsFor(int32_t index, bool, bool write) {
+    if (!pixmaps[index] && !source.url.empty()) ReadAgain(*this);
     if (write) {
         frameSequence[index] = 0;
         frames[index] = nullptr;
+        source.url.clear();  // its pixels are its own from now on
     }
     if (!pixmaps[index]) pixmaps[index] = CreatePixelMap(width, height, FMT_RGBA32, 4);
     return pixmaps[index];
@@ -90,6 +112,7 @@ FrameRef TImage::DriverFrame(int32_t index) {
     if (frameSequence[index] != GraphicsSequence()) {
         frameSequence[index] = GraphicsSequence();
         frames[index] = UploadFrame(*PixelsFor(index, true, false), flags);
+        if (!source.url.empty()) pixmaps[index] = nullptr;
     }
     return frames[index];
 }
@@ -97,15 +120,19 @@ FrameRef TImage::DriverFrame(int32_t index) {
 ImageRef LoadImageFromUrl(const std::string& url, int32_t flags) {
     int32_t r, g, b;
     GetLoadMaskColor(r, g, b);
-    return Finish(TImage::LoadFrom(LoadPixelMap(url), FlagsOrDefault(flags), r, g, b));
+    ImageRef image = TImage::LoadFrom(LoadPixelMap(url), FlagsOrDefault(flags), r, g, b);
+    if (image) image->source = {url, 0, 0, 0};
+    return Finish(image);
 }
 
 ImageRef LoadImageStrip(const std::string& url, int32_t cellWidth, int32_t cellHeight,
                         int32_t firstCell, int32_t cellCount, int32_t flags) {
     int32_t r, g, b;
     GetLoadMaskColor(r, g, b);
-    return Finish(TImage::LoadStrip(LoadPixelMap(url), cellWidth, cellHeight, firstCell,
-                                    cellCount, FlagsOrDefault(flags), r, g, b));
+    ImageRef image = TImage::LoadStrip(LoadPixelMap(url), cellWidth, cellHeight, firstCell, cellCount,
+                                       FlagsOrDefault(flags), r, g, b);
+    if (image) image->source = {url, cellWidth, cellHeight, firstCell};
+    return Finish(image);
 }
 
 ImageRef CreateBlankImage(int32_t width, int32_t height, int32_t frameCount, int32_t flags) {
@@ -206,4 +233,5 @@ void CaptureScreenToImage(const ImageRef& image, int32_t x, int32_t y, int32_t f
     image->pixmaps[frame] = copy;
     image->frameSequence[frame] = 0;
     image->frames[frame] = nullptr;
+    image->source.url.clear();
 }

@@ -214,6 +214,13 @@ public:
     std::vector<PixmapRef> pixmaps;
     std::vector<FrameRef> frames;
     std::vector<int32_t> frameSequence;
+    // A picture loaded from a file lets its pixel maps go once they are on the
+    // graphics card, and reads them again from there when asked for them.
+    // Pixels made or changed here have no source and are always kept.
+    struct Source {
+        std::string url;
+        int32_t cellWidth = 0, cellHeight = 0, firstCell = 0;  // a strip's cells; 0 wide for a whole picture
+    } source;
 
     FrameRef DriverFrame(int32_t index);
     PixmapRef PixelsFor(int32_t index, bool read, bool write);

@@ -125,3 +125,27 @@ TEST_F(Screen, RegionsStretchAndTilesFillTheViewport) {
     SetViewportRect(0, 0, 800, 800);
     EXPECT_EQ(LitBox(), (Box{100, 100, 129, 129}));
 }
+
+// A picture from a file lets its pixel maps go once on the graphics card and
+// reads the same pixels again when asked; a drawn-on or changed one keeps its.
+TEST_F(Screen, LoadedPicturesKeepNoPixelsOnceUploadedYetGiveThemAgain) {
+    PictureFile whole(*Cells(900, 600));
+    ImageRef strip = LoadImageStrip(whole.Url(), 300, 300, 1, 4, 0);
+    ASSERT_NE(strip, nullptr);
+    std::weak_ptr<TPixmap> uploaded = strip->pixmaps[2];
+    ASSERT_NE(strip->DriverFrame(2), nullptr);
+    EXPECT_TRUE(uploaded.expired()) << "nothing holds the cell once it is a texture";
+    EXPECT_NE(strip->pixmaps[0], nullptr) << "a cell not yet drawn is kept";
+    PixmapRef again = strip->PixelsFor(2, true, false);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->ReadPixelArgb(10, 10) & 0xFF, 3u * 40) << "its own cell, read again";
+    EXPECT_EQ(again->width, 300);
+
+    ImageRef picture = LoadImageFromUrl(whole.Url(), 0);
+    ASSERT_NE(picture, nullptr);
+    PixmapRef written = picture->PixelsFor(0, true, true);
+    written->WritePixelArgb(0, 0, 0xFF123456u);
+    picture->DriverFrame(0);
+    EXPECT_EQ(picture->pixmaps[0], written) << "changed pixels are the image's own";
+    EXPECT_EQ(picture->PixelsFor(0, true, false)->ReadPixelArgb(0, 0), 0xFF123456u);
+}
