@@ -169,7 +169,7 @@ void drawFades(const LevelScene& scene) {
 
 void drawLevel(LevelScene& scene) {
     drawBackdrop(scene);
-    FinishDrawing();
+    FinishDrawingPart();
     SetDrawColor(255, 255, 255);
     drawWorld();
     drawHud();

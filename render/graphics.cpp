@@ -232,6 +232,12 @@ void FinishDrawing() {
     glFinish();
 }
 
+void FinishDrawingPart() {
+#ifndef __EMSCRIPTEN__
+    FinishDrawing();
+#endif
+}
+
 void PresentFrame(int32_t sync) {
     RunHooks(FlipHookId(), nullptr);
     auto& state = State();

@@ -121,6 +121,11 @@ void PresentFrame(int32_t sync);
 // Returns once everything drawn so far is on the screen's target, so that a
 // present after it is quick and lands on time.
 void FinishDrawing();
+// Draws what is drawn so far before more is drawn. A software renderer holds
+// a frame's work lists until it draws them: drawn in parts, a frame needs
+// one part's memory at a time, not the whole frame's. A browser's renderer
+// is left to draw the frame whole.
+void FinishDrawingPart();
 
 // ---- Drawing state and primitives --------------------------------------------
 
