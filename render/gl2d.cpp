@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace kelp_render {
 namespace {
@@ -169,6 +170,23 @@ PixmapRef PadToTexture(const TPixmap& picture, int32_t tw, int32_t th) {
     return padded;
 }
 
+// Level 0 as PadToTexture lays it out, uploaded straight from the picture
+// with its last column and row sent again beside it: no padded copy, which
+// for a screen-sized picture is megabytes.
+void UploadPadded(const TPixmap& rgba, int32_t tw, int32_t th) {
+    int32_t w = rgba.width, h = rgba.height;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.pixels);
+    if (w < tw) {
+        std::vector<uint32_t> column(static_cast<size_t>(h));
+        for (int32_t y = 0; y < h; ++y) std::memcpy(&column[size_t(y)], rgba.PixelAddress(w - 1, y), 4);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, w, 0, 1, h, GL_RGBA, GL_UNSIGNED_BYTE, column.data());
+    }
+    if (h < th) glTexSubImage2D(GL_TEXTURE_2D, 0, 0, h, w, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.PixelAddress(0, h - 1));
+    if (w < tw && h < th)
+        glTexSubImage2D(GL_TEXTURE_2D, 0, w, h, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.PixelAddress(w - 1, h - 1));
+}
+
 void AllocateLevels(int32_t tw, int32_t th, bool mipmapped) {
     for (int32_t level = 0;; ++level) {
         glTexImage2D(GL_TEXTURE_2D, level, TextureFormat, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -218,7 +236,6 @@ FrameRef BuildFrame(const TPixmap& source, int32_t flags) {
     if (source.width > tw || source.height > th)
         resized = ResizePixelMap(source, std::min(source.width, tw), std::min(source.height, th));
     const TPixmap& picture = resized ? *resized : source;
-    PixmapRef texels = PadToTexture(picture, tw, th);
 
     auto frame = std::make_shared<GLImageFrame>();
     glGenTextures(1, &frame->texture);
@@ -229,9 +246,17 @@ FrameRef BuildFrame(const TPixmap& source, int32_t flags) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, (flags & IMAGE_FILTERED) ? GL_LINEAR : GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST);
     AllocateLevels(tw, th, mipmapped);
-    UploadLevels(texels, mipmapped);
+    if (mipmapped) {
+        UploadLevels(PadToTexture(picture, tw, th), true);
+    } else {
+        // Tightly packed RGBA rows, as WebGL 1 reads them; most pictures already are.
+        bool tight = picture.format == FMT_RGBA32 && picture.pitch == picture.width * 4;
+        PixmapRef converted = tight ? nullptr : picture.ConvertedTo(FMT_RGBA32);
+        const TPixmap& rgba = tight ? picture : *converted;
+        UploadPadded(rgba, tw, th);
+        FindVisiblePart(rgba, picture.width, picture.height, flags & IMAGE_FILTERED, *frame);
+    }
     glFlush();  // finished before another context samples it
-    if (!mipmapped) FindVisiblePart(*texels, picture.width, picture.height, flags & IMAGE_FILTERED, *frame);
     frame->uMax = static_cast<float>(picture.width) / tw;
     frame->vMax = static_cast<float>(picture.height) / th;
     frame->textureWidth = tw;
@@ -509,5 +534,13 @@ PixmapRef ReadScreenPixels(int32_t x, int32_t y, int32_t width, int32_t height) 
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(x, GetScreenHeight() - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
                  block->pixels);
-    return FlipVertically(*block);
+    // OpenGL reads from the bottom row up; turned the right way round in place,
+    // for a screen's worth of pixels is megabytes.
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+    for (int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::memcpy(row.data(), block->PixelAddress(0, top), row.size());
+        std::memcpy(block->PixelAddress(0, top), block->PixelAddress(0, bottom), row.size());
+        std::memcpy(block->PixelAddress(0, bottom), row.data(), row.size());
+    }
+    return block;
 }
