@@ -16,6 +16,7 @@ namespace {
 
 // As fast as the machine goes, with no window and no sound.
 int checkReplay(ReplayFileReader& replay, const std::string& path) {
+    InitSystemLayer();
     ReplayView view;
     view.afterStep = [](kelp::LevelScene&) { return !StopSignalled(); };
     ReplayResult result = playReplay(replay, view);
@@ -44,6 +45,7 @@ int checkReplay(ReplayFileReader& replay, const std::string& path) {
 constexpr uint32_t AutoplayDeals[6] = {4661, 4662, 4663, 19, 19, 20};
 
 int autoplayHeadless(int level, const std::string& recordPath) {
+    InitSystemLayer();
     ReplayRecorder recorder;
     AutoplayResult result = autoplayLevel(level, AutoplayDeals[level - 1], &recorder, StopSignalled);
     if (result.stopped) {

@@ -55,6 +55,7 @@ void WriteAndExit(const char (&message)[N]) {
 void OnFatalSignal(int) { WriteAndExit("Received Signal\n"); }
 
 volatile std::sig_atomic_t stopSignal = 0;
+bool stopsCaught = false;  // SIGTERM asks for an orderly end, not a fatal one
 
 void OnStopSignal(int) { stopSignal = 1; }
 
@@ -69,7 +70,7 @@ void Route(int signalNumber, void (*handler)(int), int flags = 0) {
 void RouteFatalSignals() {
     Route(SIGILL, OnFatalSignal);
     Route(SIGABRT, OnFatalSignal);
-    Route(SIGTERM, OnFatalSignal);
+    if (!stopsCaught) Route(SIGTERM, OnFatalSignal);
 #if !defined(__SANITIZE_ADDRESS__)
     // Under AddressSanitizer its own report of a bad access is worth more.
     Route(SIGSEGV, OnFatalSignal);
@@ -90,7 +91,7 @@ void AddExitHandler(std::function<void()> handler) {
 }
 
 void CatchStopSignals() {
-    InitSystemLayer();
+    stopsCaught = true;
     Route(SIGTERM, OnStopSignal, SA_RESTART);
     Route(SIGINT, OnStopSignal, SA_RESTART);
 }

@@ -41,7 +41,8 @@ void AddExitHandler(std::function<void()> handler);
 void InitSystemLayer();
 
 // From this call on, SIGTERM and SIGINT ask the program to end in order
-// instead of ending it at once; StopSignalled tells whether one came.
+// instead of ending it at once; StopSignalled tells whether one came. It
+// starts nothing, so it can come first, before InitSystemLayer.
 void CatchStopSignals();
 bool StopSignalled();
 

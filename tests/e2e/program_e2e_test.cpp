@@ -316,7 +316,7 @@ TEST(LostDisplay, TheGameSavesAndEndsWithAFailure) {
         GameProcess game({"--level", "2"}, environment);
         std::string find = "DISPLAY=" + display + " timeout 30 xdotool search --sync --name 'Kelp Garden' >/dev/null";
         EXPECT_EQ(std::system(find.c_str()), 0) << "the game's window";
-        SleepSeconds(0.5 * attempt);
+        SleepSeconds(2 + 0.7 * attempt);  // past start-up: before it there is nothing to save
         kill(server, SIGKILL);
         waitpid(server, nullptr, 0);
         EXPECT_EQ(game.WaitForExit(20), 1) << game.ErrorOutput();

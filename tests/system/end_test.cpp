@@ -1,5 +1,9 @@
 // How the program ends, observed from outside in a child process.
+#include "system/system.h"
+
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <string>
@@ -47,4 +51,16 @@ TEST(ProgramEnd, AFatalSignalEndsWithItsMessageAnd255) {
     Ending ending = RunProbe("signal");
     EXPECT_EQ(ending.status, 255);
     EXPECT_EQ(ending.errorText, "Received Signal\n");
+}
+
+// Caught before the system layer starts, SIGTERM and SIGINT ask for an orderly
+// end, and starting the layer afterwards leaves them so.
+TEST(ProgramEnd, CaughtStopSignalsAreOnlyNotedEvenOnceTheLayerStarts) {
+    CatchStopSignals();
+    InitSystemLayer();
+    EXPECT_FALSE(StopSignalled());
+    std::raise(SIGTERM);
+    EXPECT_TRUE(StopSignalled()) << "still running, and told";
+    std::raise(SIGINT);
+    EXPECT_TRUE(StopSignalled());
 }
