@@ -194,7 +194,7 @@ std::string Load(const fs::path& path, T& value, Parser<T> parse, const char* wh
     std::vector<std::string> passedOver;
     if (read == ReadResult::Read && parse(text, parsed, &passedOver)) {
         for (const std::string& line : passedOver)
-            warn("Kelp Garden: " + path.string() + ": " + line + " is not one of the " + what + "; passed over");
+            warn("Kelp Garden: " + path.string() + ": " + line + " names nothing the game keeps; passed over");
         value = parsed;
         return text;
     }
