@@ -130,6 +130,9 @@ bool Session::card(int n) {
         nextFrame();
         if (stopping()) return false;
     }
+    // Keys pressed while a card was up were the card's: a P and a Q must not
+    // pause the level and quit the game from the pause menu.
+    ResetKeyboardState();
     return true;
 }
 
@@ -179,7 +182,8 @@ GameEnd Session::play(int level) {
     recorder.endLevel();
     MOUSE->release();
     silenceWorld();
-    if (!options.autopilot && (end == GameEnd::ToTitle || end == GameEnd::Quit)) progress.resume = std::min(CURRENT_LEVEL, progress.reached);
+    bool left = end == GameEnd::ToTitle || end == GameEnd::Quit;
+    if (left && !options.autopilot) progress.resume = std::min(CURRENT_LEVEL, progress.reached);
     save();
     return end;
 }

@@ -347,3 +347,17 @@ TEST_F(Program, ThePauseMenuShowsTheTimeLeft) {
     EXPECT_GT(paused, 40) << "a line of small print";
     EXPECT_GT(paused, playing + 30);
 }
+
+// Keys pressed while a story card is up are the card's: P and Q do not pause
+// the level and quit from the pause menu once it starts, nor a digit skip it.
+TEST_F(Program, KeysPressedDuringACardDoNotActOnTheLevel) {
+    float clockAtEnd = 0;
+    int status = Run(AtLevel(2), [&](int frame) {
+        if (frame == 10) Key('P'), Key('Q'), Key('6');
+        if (frame == 20) Key(13);  // passes the card
+        if (frame == 20 + CardPassed + 40) clockAtEnd = LEVEL_CLOCK->elapsed, Send(AppTerminate);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(CURRENT_LEVEL, 2) << "no skip";
+    EXPECT_GT(clockAtEnd, 30 * TIME_STEP) << "the level ran unpaused";
+}
