@@ -8,21 +8,13 @@ using namespace kelp;
 
 namespace {
 
-void buildLevelFrom(int level, uint32_t seed) {
-    SetRandomSeed(int32_t(seed));
-    CURRENT_LEVEL = level;
-    LEVEL_SKIP = false;
-    resetLevel();
-}
-
 // The search went back and forth; the recording is of its play alone, from
 // the level's start, with the world's checksums as they come.
 void record(int level, uint32_t seed, const std::vector<StepInput>& steps, ReplayRecorder& recorder) {
     recorder.beginLevel(level, seed);
-    buildLevelFrom(level, seed);
-    LevelScene scene;
+    Level played(level, seed);
     for (const StepInput& input : steps) {
-        advanceLevel(scene, input);
+        played.step(input);
         recorder.step(input);
     }
     recorder.endLevel();
@@ -31,10 +23,10 @@ void record(int level, uint32_t seed, const std::vector<StepInput>& steps, Repla
 }  // namespace
 
 AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder, const std::function<bool()>& stop) {
-    buildLevelFrom(level, seed);
+    Level searched(level, seed);
     kelp_pilot::SearchLimits limits;
     limits.stop = stop;
-    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin(limits);
+    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin(searched, limits);
     AutoplayResult result{play.won,    play.stopped,      play.steps.size(),
                           0,           play.rewinds,      play.closest,
                           play.nearestPoint, float(play.nearestStep) * TIME_STEP};

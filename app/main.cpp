@@ -1,7 +1,7 @@
 // Kelp Garden: lead the fish home through the garden of lights.
 #include "app/autoplay.h"
 #include "app/saved.h"
-#include "app/session.h"
+#include "app/screens.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +17,7 @@ namespace {
 // As fast as the machine goes, with no window and no sound.
 int checkReplay(ReplayFileReader& replay, const std::string& path) {
     InitSystemLayer();
-    ReplayView view;
-    view.afterStep = [](kelp::LevelScene&) { return !StopSignalled(); };
-    ReplayResult result = playReplay(replay, view);
+    ReplayResult result = playReplay(replay, StopSignalled);
     if (StopSignalled()) {
         std::printf("stopped after %llu frames, before the replay was checked whole\n",
                     static_cast<unsigned long long>(result.frames));
@@ -68,6 +66,49 @@ int autoplayHeadless(int level, const std::string& recordPath) {
     return result.won ? 0 : 1;
 }
 
+#ifdef __EMSCRIPTEN__
+// What the page's frames work on; main's own stack is gone once they run.
+struct Page {
+    Page(const Options& options, ReplayFileReader&& replayRead)
+        : replay(std::move(replayRead)), session(options), loop(session, openingScreen(session, replay)) {}
+    ReplayFileReader replay;
+    Session session;
+    FrameLoop loop;
+};
+
+// The browser calls at its own rate; a frame is made only when the game's
+// frame clock has ticked, as on the desktop.
+void PageFrame(void* data) {
+    auto* page = static_cast<Page*>(data);
+    int ticks = TakeTickTimerTicks(kelp::FRAME_TIMER);
+    if (ticks == 0) return;
+    if (page->loop.frame(ticks)) {
+        PresentFrame(0);
+        return;
+    }
+    page->session.save();
+    emscripten_cancel_main_loop();
+    emscripten_force_exit(page->session.exitStatus);
+}
+
+// The page's own loop calls each frame, so nothing here waits; this never returns.
+int play(const Options& options, ReplayFileReader& replay) {
+    emscripten_set_main_loop_arg(PageFrame, new Page(options, std::move(replay)), 0, true);
+    return 0;
+}
+#else
+int play(const Options& options, ReplayFileReader& replay) {
+    Session session(options);
+    FrameLoop loop(session, openingScreen(session, replay));
+    // Xlib ends the program at once when the X server goes away: save first.
+    SetDisplayLostHandler([&session] { session.save(); });
+    loop.run(waitForTick);
+    SetDisplayLostHandler(nullptr);
+    session.save();
+    return session.exitStatus;
+}
+#endif
+
 int run(int argc, char** argv) {
     // Before anything slow: a stop asked for during start-up ends in order too.
     CatchStopSignals();
@@ -100,14 +141,7 @@ int run(int argc, char** argv) {
     if (options.headless) return checkReplay(replay, options.replay);
     if (!kelp::startUp()) return EXIT_FAILURE;
     if (StopSignalled()) return 0;
-    Session session(options, kelp::waitFrame);
-    if (!options.replay.empty()) return session.showReplay(replay);
-    // Xlib ends the program at once when the X server goes away: save first.
-    SetDisplayLostHandler([&session] { session.save(); });
-    int status = session.run();
-    SetDisplayLostHandler(nullptr);
-    session.save();
-    return status;
+    return play(options, replay);
 }
 
 }  // namespace
@@ -115,7 +149,7 @@ int run(int argc, char** argv) {
 int main(int argc, char** argv) {
     int status = run(argc, argv);
 #ifdef __EMSCRIPTEN__
-    // Once the game has waited, main has no caller to return to: end the page's runtime here.
+    // Ended before the page's loop began (--help, a bad replay): end the page's runtime too.
     emscripten_force_exit(status);
 #endif
     return status;

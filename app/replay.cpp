@@ -249,54 +249,66 @@ void ReplayRecorder::endLevel() {
     replay.levels.back().checksums.push_back(worldChecksum());
 }
 
-namespace {
+ReplayPlayer::ReplayPlayer(const Replay& replay)
+    : readLevel([&replay, next = size_t(0)](ReplayLevel& level, std::string&) mutable {
+          if (next == replay.levels.size()) return false;
+          level = replay.levels[next++];
+          return true;
+      }) {}
 
-// One recorded level stepped as the game did, its checksums checked; false
-// when it diverged or the view stopped it.
-bool PlayLevel(const ReplayLevel& recorded, size_t index, const ReplayView& view, ReplayResult& result) {
-    SetRandomSeed(int32_t(recorded.seed));
-    CURRENT_LEVEL = recorded.level;
-    LEVEL_SKIP = false;
-    LevelScene scene;
-    if (view.start) scene = view.start();
-    else resetLevel();
-    size_t sums = 0;
-    auto check = [&](size_t frame) {
-        uint64_t sum = worldChecksum();
-        result.finalChecksum = sum;
-        if (sum == recorded.checksums[sums++]) return true;
-        result.ok = false;
-        result.error = "diverged at frame " + std::to_string(frame) + " of level record " +
-                       std::to_string(index + 1) + " (level " + std::to_string(recorded.level) + ")";
-        return false;
-    };
-    for (size_t i = 0; i < recorded.steps.size(); ++i) {
-        const ReplayStep& step = recorded.steps[i];
-        advanceLevel(scene, {{step.x, step.y}, step.calm});
-        ++result.frames;
-        if ((i + 1) % ChecksumEvery == 0 && !check(i + 1)) return false;
-        if (step.levelKey) skipToLevel(step.levelKey);
-        if (view.afterStep && !view.afterStep(scene)) return false;
+ReplayPlayer::ReplayPlayer(ReplayFileReader& file)
+    : readLevel([&file](ReplayLevel& level, std::string& error) { return file.next(level, error); }) {}
+
+bool ReplayPlayer::beginLevel() {
+    if (!readLevel(recorded, outcome.error)) return false;
+    playing.emplace(recorded.level, recorded.seed);
+    nextStep = nextChecksum = 0;
+    levelOpen = true;
+    return true;
+}
+
+bool ReplayPlayer::check(size_t frame) {
+    uint64_t sum = worldChecksum();
+    outcome.finalChecksum = sum;
+    if (sum == recorded.checksums[nextChecksum++]) return true;
+    outcome.ok = false;
+    outcome.error = "diverged at frame " + std::to_string(frame) + " of level record " + std::to_string(index + 1) +
+                    " (level " + std::to_string(recorded.level) + ")";
+    return false;
+}
+
+bool ReplayPlayer::finish() {
+    finished = true;
+    if (!outcome.error.empty()) outcome.ok = false;
+    return false;
+}
+
+bool ReplayPlayer::step() {
+    if (finished) return false;
+    if (!levelOpen && !beginLevel()) return finish();
+    if (nextStep == recorded.steps.size()) {  // the level's end
+        levelOpen = false;
+        ++index;
+        return check(nextStep) || finish();
     }
-    return check(recorded.steps.size());
+    const ReplayStep& step = recorded.steps[nextStep++];
+    playing->step({{step.x, step.y}, step.calm});
+    ++outcome.frames;
+    if (nextStep % ChecksumEvery == 0 && !check(nextStep)) return finish();
+    if (step.levelKey) playing->skipTo(step.levelKey);
+    return true;
 }
 
-}  // namespace
-
-ReplayResult playReplay(const Replay& replay, const ReplayView& view) {
-    ReplayResult result;
-    for (size_t index = 0; index < replay.levels.size(); ++index)
-        if (!PlayLevel(replay.levels[index], index, view, result)) break;
-    return result;
+ReplayResult playReplay(const Replay& replay) {
+    ReplayPlayer player(replay);
+    while (player.step()) {}
+    return player.result();
 }
 
-ReplayResult playReplay(ReplayFileReader& file, const ReplayView& view) {
-    ReplayResult result;
-    ReplayLevel level;  // one level at a time, its room kept for the next
-    for (size_t index = 0; file.next(level, result.error); ++index)
-        if (!PlayLevel(level, index, view, result)) return result;
-    result.ok = result.error.empty();
-    return result;
+ReplayResult playReplay(ReplayFileReader& file, const std::function<bool()>& stop) {
+    ReplayPlayer player(file);
+    while (!(stop && stop()) && player.step()) {}
+    return player.result();
 }
 
 }  // namespace kelp_app

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,16 +85,36 @@ struct ReplayResult {
     std::string error;  // which frame of which level diverged
 };
 
-// How a replay is shown: each level's scene, and after each step a chance to
-// draw and pace it; false from `afterStep` stops the replay. Without a
-// screen: resetLevel and nothing after the steps.
-struct ReplayView {
-    std::function<kelp::LevelScene()> start;
-    std::function<bool(kelp::LevelScene&)> afterStep;
+// Steps a replay's levels as the game did, one recorded step at a time, and
+// checks every checksum; the window shows it a step a frame, the headless
+// check as fast as it goes.
+class ReplayPlayer {
+public:
+    explicit ReplayPlayer(const Replay& replay);
+    explicit ReplayPlayer(ReplayFileReader& file);
+
+    // One recorded step; false once the replay is played out, has diverged
+    // or cannot be read further.
+    bool step();
+    const ReplayResult& result() const { return outcome; }
+    // The level being replayed, once the first has begun.
+    kelp::Level* level() { return playing ? &*playing : nullptr; }
+
+private:
+    bool beginLevel();
+    bool check(size_t frame);
+    bool finish();
+
+    std::function<bool(ReplayLevel&, std::string&)> readLevel;
+    ReplayLevel recorded;  // the level being replayed; its room is kept for the next
+    size_t index = 0, nextStep = 0, nextChecksum = 0;
+    bool levelOpen = false, finished = false;
+    std::optional<kelp::Level> playing;
+    ReplayResult outcome;
 };
 
-// Steps every recorded level as the game did and checks every checksum.
-ReplayResult playReplay(const Replay& replay, const ReplayView& view = {});
-ReplayResult playReplay(ReplayFileReader& file, const ReplayView& view = {});
+// A whole replay played out without a screen; `stop` may end it early.
+ReplayResult playReplay(const Replay& replay);
+ReplayResult playReplay(ReplayFileReader& file, const std::function<bool()>& stop = {});
 
 }  // namespace kelp_app

@@ -1,34 +1,17 @@
-// The program's flow: title, cards, levels and their pause, and what is kept.
+// What the program keeps between screens: settings, progress, the recording.
 #include "app/session.h"
-
-#include "assets/labels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 using namespace kelp;
-using kelp_labels::Cell;
 
 namespace kelp_app {
 
-namespace {
-
 void Warn(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
 
-constexpr int KeyEscape = 27, KeyEnter = 13, KeySpace = 32, KeyMinus = 189, KeyEquals = 187,
-              KeyPadMinus = 109, KeyPadPlus = 107;
-
-int TakeAnyKey(std::initializer_list<int> keys) {
-    int hits = 0;
-    for (int key : keys) hits += TakeKeyHits(key);
-    return hits;
-}
-
-}  // namespace
-
-Session::Session(const Options& options, std::function<int()> nextFrame)
-    : options(options), nextFrame(std::move(nextFrame)) {
+Session::Session(const Options& options) : options(options) {
     load();
     muteThisRun = options.mute;
     fullScreenThisRun = options.fullScreen;
@@ -94,98 +77,62 @@ void Session::applySettings() {
     wasFullScreen = IsFullScreen();
 }
 
-bool Session::stopping() {
-    stopRequested |= StopSignalled();
-    stopRequested |= TakeTerminateRequest() != 0;
-    return stopRequested;
-}
-
-void Session::keysAnywhere() {
+void Session::keysAnywhere(const FrameInput& input) {
+    // Alt+Enter is read with the press: a quick chord is not lost.
+    if (input.pressed(Keys::F11) || input.pressedWithAlt(Keys::Enter)) ToggleFullScreen();
     Settings wanted = effective();
-    if (TakeKeyHits('M')) wanted.muted = !wanted.muted;
-    for (int hits = TakeAnyKey({KeyMinus, KeyPadMinus}); hits > 0; --hits)
-        applySetting(wanted, {Command::Volume, -1, 0});
-    for (int hits = TakeAnyKey({KeyEquals, KeyPadPlus}); hits > 0; --hits)
-        applySetting(wanted, {Command::Volume, 1, 0});
+    if (input.pressed(Keys::Letter('M'))) wanted.muted = !wanted.muted;
+    int down = input.presses[Keys::Minus] + input.presses[Keys::PadMinus];
+    int up = input.presses[Keys::Equals] + input.presses[Keys::PadPlus];
+    for (; down > 0; --down) applySetting(wanted, {Command::Volume, -1, 0});
+    for (; up > 0; --up) applySetting(wanted, {Command::Volume, 1, 0});
     if (IsFullScreen() != wasFullScreen) wanted.fullScreen = wasFullScreen = IsFullScreen();
     if (!(wanted == effective())) change(wanted);
 }
 
-bool Session::card(int n) {
-    TakeAnyKey({KeyEscape, KeyEnter, KeySpace});
-    TakeMouseHits(1);
-    // Nobody reads the cards the autopilot is shown.
-    bool waits = effective().cardsWait && !options.autopilot;
-    for (int frame = 0; frame < CardFrames; frame += waits && frame == CardHeldFrame ? 0 : 1) {
-        drawCard(n, cardAlpha(frame));
-        nextFrame();
-        keysAnywhere();
-        if (stopping()) return false;
-        // A card seen before can be passed at once.
-        if (TakeAnyKey({KeyEscape, KeyEnter, KeySpace}) || TakeMouseHits(1)) break;
-    }
-    SetClearColor(0, 0, 0);
-    for (int frame = 0; frame < 30; ++frame) {
-        ClearScreen();
-        nextFrame();
-        if (stopping()) return false;
-    }
-    // Keys pressed while a card was up were the card's: a P and a Q must not
-    // pause the level and quit the game from the pause menu.
-    ResetKeyboardState();
-    return true;
+bool Session::cardsWait() const { return effective().cardsWait && !options.autopilot; }
+
+void Session::beginGame(int level) {
+    inGame = true;
+    CURRENT_LEVEL = level;
+    if (!options.autopilot) progress.reached = std::max(progress.reached, level);
+    offRecord = options.autopilot;
+    MOUSE->capture();
 }
 
-LevelAction Session::betweenFrames() {
-    if (stopping()) return LevelAction::Quit;
-    keysAnywhere();
-    bool suspended = IsAppSuspended() != 0;
-    bool focusLost = suspended && !wasSuspended;
-    wasSuspended = suspended;
-    if (LEVEL_SKIP) recorder.levelKey(CURRENT_LEVEL);
-    if (TakeAnyKey({KeyEscape, 'P'}) || focusLost) return pause();
-    return LevelAction::Play;
+void Session::levelStarting(int level, uint32_t seed) {
+    if (!options.record.empty()) recorder.beginLevel(level, seed);
+    pilotStale = true;
 }
+
+void Session::stepTaken(const StepInput& input) {
+    if (!options.record.empty()) recorder.step(input);
+}
+
+void Session::levelKey(int level) { recorder.levelKey(level); }
 
 // Progress is the player's own: once a digit key has skipped ahead, or while
 // the autopilot plays, nothing more is recorded until the game is left.
-void Session::levelOver(int level, const LevelOutcome& outcome) {
+void Session::levelOver(const Level& level) {
     recorder.endLevel();
-    offRecord |= LEVEL_SKIP != 0;
+    offRecord |= level.skipped();
     if (offRecord) return;
-    if (LEVEL_WON)
-        progress.recordWin(level, outcome.finishedAt >= 0 ? int(std::lround(outcome.finishedAt * 1000)) : -1);
+    if (level.won())
+        progress.recordWin(level.number(),
+                           level.finishedAt() >= 0 ? int(std::lround(level.finishedAt() * 1000)) : -1);
     else
-        progress.resume = level;
+        progress.resume = level.number();
     save();
 }
 
-GameEnd Session::play(int level) {
-    CURRENT_LEVEL = level;
-    if (!options.autopilot) progress.reached = std::max(progress.reached, level);
-    LEVEL_SKIP = false;
-    offRecord = options.autopilot;
-    wasSuspended = IsAppSuspended() != 0;
-    GameHooks hooks;
-    hooks.card = [this](int n) { return card(n); };
-    hooks.nextFrame = nextFrame;
-    hooks.betweenFrames = [this](LevelScene&) { return betweenFrames(); };
-    hooks.levelOver = [this](int played, const LevelOutcome& outcome) { levelOver(played, outcome); };
-    hooks.levelStarting = [this](int started) {
-        if (!options.record.empty()) recorder.beginLevel(started, uint32_t(GetRandomSeed()));
-        pilotStale = true;
-    };
-    if (!options.record.empty()) hooks.stepTaken = [this](const StepInput& input) { recorder.step(input); };
-    if (options.autopilot) hooks.pilot = [this] { return levelPilot().next(); };
-    MOUSE->capture();
-    GameEnd end = runGame(hooks);
+void Session::endGame(bool left) {
+    if (!inGame) return;
+    inGame = false;
     recorder.endLevel();
     MOUSE->release();
     silenceWorld();
-    bool left = end == GameEnd::ToTitle || end == GameEnd::Quit;
     if (left && !options.autopilot) progress.resume = std::min(CURRENT_LEVEL, progress.reached);
     save();
-    return end;
 }
 
 // The level is built after it starts: the autopilot plans it when first asked.
@@ -193,41 +140,6 @@ kelp_pilot::Autopilot& Session::levelPilot() {
     if (pilotStale) pilot.start();
     pilotStale = false;
     return pilot;
-}
-
-int Session::run() {
-    MOUSE->release();
-    if (options.level && play(options.level) == GameEnd::Quit) return 0;
-    for (;;) {
-        MenuChoice choice = title();
-        GameEnd end = GameEnd::Won;
-        switch (choice.command) {
-        case Command::Continue: end = play(progress.resume); break;
-        case Command::NewGame: end = play(1); break;
-        case Command::PlayLevel: end = play(choice.level); break;
-        default: return 0;
-        }
-        if (end == GameEnd::Quit) return 0;
-    }
-}
-
-int Session::showReplay(ReplayFileReader& replay) {
-    ReplayView view;
-    view.start = [] { return startLevel(); };
-    view.afterStep = [this](LevelScene& scene) {
-        playWorldSounds();
-        drawLevel(scene);
-        nextFrame();
-        keysAnywhere();
-        return !stopping() && !TakeKeyHits(KeyEscape);
-    };
-    ReplayResult result = playReplay(replay, view);
-    silenceWorld();
-    if (!result.ok) {
-        Warn("Kelp Garden: " + options.replay + ": " + result.error);
-        return 1;
-    }
-    return 0;
 }
 
 }  // namespace kelp_app

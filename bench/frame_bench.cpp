@@ -47,14 +47,14 @@ Spread SpreadOf(std::vector<double> values) {
 // Frames as the game draws them, with no read-back between layers: the CPU
 // time of each frame, in groups of ten frames so the renderer's work lands in
 // the group that asked for it.
-std::vector<double> WholeFrames(LevelScene& scene, int frames) {
+std::vector<double> WholeFrames(Level& level, int frames) {
     std::vector<double> perFrame;
     WaitForRenderer();
     for (int group = 0; group < frames / 10; ++group) {
         double start = CpuMillis();
         for (int frame = 0; frame < 10; ++frame) {
-            stepLevel(scene, 1, Wander(frame));
-            drawLevel(scene);
+            level.step(Wander(frame));
+            level.draw();
             PresentFrame(0);
         }
         WaitForRenderer();
@@ -64,21 +64,19 @@ std::vector<double> WholeFrames(LevelScene& scene, int frames) {
 }
 
 void MeasureLevel(int level, int frames) {
-    CURRENT_LEVEL = level;
-    SetRandomSeed(4660);
-    LevelScene scene = startLevel();
+    Level played(level, 4660);
     for (int frame = 0; frame < 45; ++frame) {  // past the fade-in
-        stepLevel(scene, 1, Wander(frame));
-        drawLevel(scene);
+        played.step(Wander(frame));
+        played.draw();
         PresentFrame(0);
     }
     std::vector<double> layers[LAYERS], totals;
     for (int frame = 0; frame < frames; ++frame) {
         double marks[LAYERS + 1];
         marks[0] = CpuMillis();
-        stepLevel(scene, 1, Wander(frame + 45));
+        played.step(Wander(frame + 45));
         marks[STEP + 1] = CpuMillis();
-        drawBackdrop(scene);
+        played.drawBackdrop();
         WaitForRenderer();
         marks[BACKDROP + 1] = CpuMillis();
         SetDrawColor(255, 255, 255);
@@ -86,7 +84,7 @@ void MeasureLevel(int level, int frames) {
         drawHud();
         WaitForRenderer();
         marks[WORLD + 1] = CpuMillis();
-        drawFades(scene);
+        played.drawFades();
         WaitForRenderer();
         marks[FADES + 1] = CpuMillis();
         PresentFrame(0);
@@ -96,7 +94,7 @@ void MeasureLevel(int level, int frames) {
         totals.push_back(marks[LAYERS] - marks[0]);
     }
     Spread split = SpreadOf(totals);
-    Spread whole = SpreadOf(WholeFrames(scene, frames));
+    Spread whole = SpreadOf(WholeFrames(played, frames));
     std::printf("level %d | %6.2f %6.2f %6.2f | %6.2f |", level, whole.min, whole.median, whole.max,
                 split.median);
     for (int l = 0; l < LAYERS; ++l) std::printf(" %6.2f", SpreadOf(layers[l]).median);

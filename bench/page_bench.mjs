@@ -4,7 +4,7 @@
 // the browser's processes per frame. One line per run.
 //
 //   KELP_NODE_MODULES=<folder with puppeteer-core> node bench/page_bench.mjs build/web [SECONDS] [RUNS]
-import { serve } from '../tests/web/serve.mjs';
+import { launchChromium, serve } from '../tests/web/serve.mjs';
 import { createRequire } from 'node:module';
 import { readFileSync, readdirSync } from 'node:fs';
 
@@ -61,11 +61,7 @@ async function measure(browser, url) {
 
 const server = await serve(folder);
 const url = `http://127.0.0.1:${server.address().port}/`;
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--window-size=1000,900'],
-});
+const browser = await launchChromium(puppeteer);
 try {
   for (let run = 0; run < Number(runs); ++run) {
     const { rate, msPerFrame, cpuPerFrame } = await measure(browser, url);

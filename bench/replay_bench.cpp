@@ -15,15 +15,11 @@ constexpr int ThreeMinutes = 3 * 60 * 30;
 
 Replay RecordLevel(int level) {
     ReplayRecorder recorder;
-    SetRandomSeed(4660);
-    CURRENT_LEVEL = level;
-    LEVEL_SKIP = false;
-    recorder.beginLevel(level, uint32_t(GetRandomSeed()));
-    resetLevel();
-    LevelScene scene;
-    for (int i = 0; i < ThreeMinutes && !levelOver(scene); ++i) {
+    recorder.beginLevel(level, 4660);
+    Level played(level, 4660);
+    for (int i = 0; i < ThreeMinutes && !played.over(); ++i) {
         StepInput input{{20 * std::cos(i * 0.01f), 20 * std::sin(i * 0.013f)}, i % 90 > 70};
-        advanceLevel(scene, input);
+        played.step(input);
         recorder.step(input);
     }
     recorder.endLevel();

@@ -18,15 +18,11 @@ constexpr size_t OpeningSteps = 120;
 // The level as recorded, stepped again for its first steps with their checksums.
 Replay Opening(const ReplayLevel& won) {
     ReplayRecorder recorder;
-    SetRandomSeed(int32_t(won.seed));
-    kelp::CURRENT_LEVEL = won.level;
-    kelp::LEVEL_SKIP = false;
     recorder.beginLevel(won.level, won.seed);
-    kelp::resetLevel();
-    kelp::LevelScene scene;
+    kelp::Level played(won.level, won.seed);
     for (size_t i = 0; i < std::min(OpeningSteps, won.steps.size()); ++i) {
         kelp::StepInput input{{won.steps[i].x, won.steps[i].y}, won.steps[i].calm};
-        kelp::advanceLevel(scene, input);
+        played.step(input);
         recorder.step(input);
     }
     recorder.endLevel();

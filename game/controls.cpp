@@ -16,18 +16,11 @@ std::shared_ptr<tmouse> newMouseController() { return std::make_shared<tmouse>()
 
 // The pointer's motion, never its position: warping it back to the centre is
 // refused on Wayland and goes astray after focus changes.
-tvector tmouse::takeOffset() {
-    if (IsAppSuspended() && !released) release();
-    if (TakeMouseHits(1)) capture();
-    int32_t dx = 0, dy = 0;
-    TakeMouseMotion(dx, dy);
+tvector tmouse::offset(const FrameInput& input) {
+    if (input.suspended && !released) release();
+    if (input.clicked(1)) capture();
     if (released) return {};
-    return makeVector(float(dx) * speed, float(dy) * speed);
-}
-
-void tmouse::recentre() {
-    int32_t dx = 0, dy = 0;
-    TakeMouseMotion(dx, dy);
+    return makeVector(float(input.motionX) * speed, float(input.motionY) * speed);
 }
 
 void tmouse::capture() {

@@ -74,11 +74,9 @@ public:
 class tmouse {
 public:
     virtual ~tmouse() = default;
-    // How far the pointer moved since the last call, in pixels, which steer
-    // as play-area pixels at every window size; zero while released.
-    virtual tvector takeOffset();
-    // Forgets the motion so far.
-    virtual void recentre();
+    // How far the pointer moved in the frame, in pixels, which steer as
+    // play-area pixels at every window size; zero while released.
+    virtual tvector offset(const FrameInput& input);
     virtual void capture();
     virtual void release();
     int released = 0;

@@ -6,7 +6,7 @@
 // try other moves from there.
 #pragma once
 
-#include "game/world.h"
+#include "game/game.h"
 
 #include <functional>
 #include <random>
@@ -149,7 +149,7 @@ private:
     std::mt19937 dice;
 };
 
-// A winning play from the world as it stands (a level just built), searched
+// A winning play of `level` from where it stands (just built), searched
 // for with the autopilot. It plays on; whenever the fish has come no nearer
 // the goal for `stallSteps`, or the clock has run out, the world goes back to
 // a checkpoint at or a little before the fish's best, and the autopilot plays
@@ -171,6 +171,6 @@ struct SearchedPlay {
     tvector nearestPoint;      // where its head was then,
     size_t nearestStep = 0;    // so many steps from where the search began, in the play that got there
 };
-SearchedPlay searchForWin(const SearchLimits& limits);
+SearchedPlay searchForWin(kelp::Level& level, const SearchLimits& limits);
 
 }  // namespace kelp_pilot

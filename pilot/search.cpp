@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace kelp_pilot {
 
@@ -30,27 +31,27 @@ constexpr float OvershootGain = 300;
 
 struct Checkpoint {
     WorldSnapshot world;
-    LevelScene scene;
+    std::optional<Level> level;  // its countdown and finishing time, beside the world
 };
 
 // Checkpoints every few seconds of the play so far. Their room is kept when
 // the play goes back, so taking it up again allocates nothing.
 class Checkpoints {
 public:
-    void keep(const LevelScene& scene, size_t step) {
+    void keep(const Level& level, size_t step) {
         if (step % CheckpointEvery != 0 || step / CheckpointEvery < used) return;
         if (used == kept.size()) kept.emplace_back();
         kept[used].world.save();
-        kept[used].scene = scene;
+        kept[used].level = level;
         ++used;
     }
     // Back to the checkpoint `back` before the latest at or before `step`;
     // gives the step it was kept at.
-    size_t goBack(size_t step, size_t back, LevelScene& scene) {
+    size_t goBack(size_t step, size_t back, Level& level) {
         size_t latest = std::min(step / CheckpointEvery, used - 1);
         size_t index = latest > back ? latest - back : 0;
         kept[index].world.restore();
-        scene = kept[index].scene;
+        level = *kept[index].level;
         used = index + 1;
         return index * CheckpointEvery;
     }
@@ -62,10 +63,10 @@ private:
 
 // One step of the play, with a checkpoint when one is due; notes where the
 // fish comes nearest the goal.
-void playOn(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play) {
-    checkpoints.keep(scene, play.steps.size());
+void playOn(Autopilot& pilot, Checkpoints& checkpoints, Level& level, SearchedPlay& play) {
+    checkpoints.keep(level, play.steps.size());
     StepInput input = pilot.next();
-    advanceLevel(scene, input);
+    level.step(input);
     play.steps.push_back(input);
     float away = pilot.routes().distanceToGoal(FISH->head->position);
     if (away < play.closest - Progress) {
@@ -82,7 +83,7 @@ bool stopAsked(const SearchLimits& limits, SearchedPlay& play) {
 // Each attempt goes back to the fish's best and plays one resort out: a
 // seeking fish's push home until it wins, a fleeing fish's overshoot until it
 // has turned. True when one does; the play then goes on from there.
-bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene, SearchedPlay& play,
+bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, Level& level, SearchedPlay& play,
                   const SearchLimits& limits) {
     bool seeking = FISH->hateMode != 0;
     const float closest = play.closest;
@@ -90,13 +91,13 @@ bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene,
     const size_t nearestStep = play.nearestStep;
     auto forgetAttempt = [&] { play.closest = closest, play.nearestPoint = nearestPoint, play.nearestStep = nearestStep; };
     for (int attempt = 0; seeking ? pilot.pushHome(attempt) : pilot.overshoot(attempt); ++attempt) {
-        size_t from = checkpoints.goBack(nearestStep, 0, scene);
+        size_t from = checkpoints.goBack(nearestStep, 0, level);
         play.steps.resize(from);
         forgetAttempt();
         size_t until = from + (seeking ? PushingHomeSteps : OvershootSteps);
         while (!LEVEL_ENDING && play.steps.size() < until) {
             if (stopAsked(limits, play)) return false;
-            playOn(pilot, checkpoints, scene, play);
+            playOn(pilot, checkpoints, level, play);
             if (!seeking && play.closest < closest - OvershootGain) return true;
         }
         if (LEVEL_WON) return true;
@@ -107,34 +108,33 @@ bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, LevelScene& scene,
 
 }  // namespace
 
-SearchedPlay searchForWin(const SearchLimits& limits) {
+SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
     Autopilot pilot;
     pilot.start();
-    LevelScene scene;
     Checkpoints checkpoints;
     SearchedPlay play;
     std::mt19937 dice(1);
     size_t takenUpAt = 0, resortedFrom = SIZE_MAX;
     while (!stopAsked(limits, play)) {
-        playOn(pilot, checkpoints, scene, play);
+        playOn(pilot, checkpoints, level, play);
         if (LEVEL_WON) break;
         bool stalled = play.steps.size() > std::max(play.nearestStep, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.nearestStep != resortedFrom) {  // a new best: perhaps at the last door, or a turn
             resortedFrom = play.nearestStep;
-            if (triedResorts(pilot, checkpoints, scene, play, limits)) {
+            if (triedResorts(pilot, checkpoints, level, play, limits)) {
                 if (LEVEL_WON) break;
                 continue;
             }
         }
         if (play.rewinds == limits.maxRewinds) break;
         int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);
-        takenUpAt = checkpoints.goBack(play.nearestStep, size_t(back), scene);
+        takenUpAt = checkpoints.goBack(play.nearestStep, size_t(back), level);
         play.steps.resize(takenUpAt);
         pilot.wander(Blur, uint32_t(++play.rewinds));
     }
     play.won = LEVEL_WON;
-    play.finishedAt = scene.finishedAt;
+    play.finishedAt = level.finishedAt();
     return play;
 }
 

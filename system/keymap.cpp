@@ -13,10 +13,10 @@ struct KeyPair {
 
 // Keys outside the regular runs of letters, digits and function keys.
 constexpr KeyPair SingleKeys[] = {
-    {SDL_SCANCODE_RETURN, 13},        {SDL_SCANCODE_ESCAPE, 27},
-    {SDL_SCANCODE_BACKSPACE, 8},      {SDL_SCANCODE_TAB, 9},
-    {SDL_SCANCODE_SPACE, 32},         {SDL_SCANCODE_MINUS, 189},
-    {SDL_SCANCODE_EQUALS, 187},       {SDL_SCANCODE_LEFTBRACKET, 219},
+    {SDL_SCANCODE_RETURN, Keys::Enter},        {SDL_SCANCODE_ESCAPE, Keys::Escape},
+    {SDL_SCANCODE_BACKSPACE, Keys::Backspace},      {SDL_SCANCODE_TAB, Keys::Tab},
+    {SDL_SCANCODE_SPACE, Keys::Space},         {SDL_SCANCODE_MINUS, Keys::Minus},
+    {SDL_SCANCODE_EQUALS, Keys::Equals},       {SDL_SCANCODE_LEFTBRACKET, 219},
     {SDL_SCANCODE_RIGHTBRACKET, 221}, {SDL_SCANCODE_BACKSLASH, 220},
     {SDL_SCANCODE_NONUSHASH, 220},    {SDL_SCANCODE_SEMICOLON, 186},
     {SDL_SCANCODE_APOSTROPHE, 222},   {SDL_SCANCODE_GRAVE, 192},
@@ -26,18 +26,18 @@ constexpr KeyPair SingleKeys[] = {
     {SDL_SCANCODE_PAUSE, 19},         {SDL_SCANCODE_INSERT, 45},
     {SDL_SCANCODE_HOME, 36},          {SDL_SCANCODE_PAGEUP, 33},
     {SDL_SCANCODE_DELETE, 46},        {SDL_SCANCODE_END, 35},
-    {SDL_SCANCODE_PAGEDOWN, 34},      {SDL_SCANCODE_RIGHT, 39},
-    {SDL_SCANCODE_LEFT, 37},          {SDL_SCANCODE_DOWN, 40},
-    {SDL_SCANCODE_UP, 38},            {SDL_SCANCODE_NUMLOCKCLEAR, 144},
+    {SDL_SCANCODE_PAGEDOWN, 34},      {SDL_SCANCODE_RIGHT, Keys::Right},
+    {SDL_SCANCODE_LEFT, Keys::Left},          {SDL_SCANCODE_DOWN, Keys::Down},
+    {SDL_SCANCODE_UP, Keys::Up},            {SDL_SCANCODE_NUMLOCKCLEAR, 144},
     {SDL_SCANCODE_KP_DIVIDE, 111},    {SDL_SCANCODE_KP_MULTIPLY, 106},
-    {SDL_SCANCODE_KP_MINUS, 109},     {SDL_SCANCODE_KP_PLUS, 107},
-    {SDL_SCANCODE_KP_ENTER, 13},      {SDL_SCANCODE_KP_0, 96},
+    {SDL_SCANCODE_KP_MINUS, Keys::PadMinus},     {SDL_SCANCODE_KP_PLUS, Keys::PadPlus},
+    {SDL_SCANCODE_KP_ENTER, Keys::Enter},      {SDL_SCANCODE_KP_0, 96},
     {SDL_SCANCODE_KP_PERIOD, 110},    {SDL_SCANCODE_NONUSBACKSLASH, 226},
     {SDL_SCANCODE_APPLICATION, 93},   {SDL_SCANCODE_MENU, 93},
-    {SDL_SCANCODE_LCTRL, 162},        {SDL_SCANCODE_LSHIFT, 160},
-    {SDL_SCANCODE_LALT, 164},         {SDL_SCANCODE_LGUI, 91},
-    {SDL_SCANCODE_RCTRL, 163},        {SDL_SCANCODE_RSHIFT, 161},
-    {SDL_SCANCODE_RALT, 165},         {SDL_SCANCODE_RGUI, 92},
+    {SDL_SCANCODE_LCTRL, Keys::LeftControl},        {SDL_SCANCODE_LSHIFT, Keys::LeftShift},
+    {SDL_SCANCODE_LALT, Keys::LeftAlt},         {SDL_SCANCODE_LGUI, Keys::LeftWindows},
+    {SDL_SCANCODE_RCTRL, Keys::RightControl},        {SDL_SCANCODE_RSHIFT, Keys::RightShift},
+    {SDL_SCANCODE_RALT, Keys::RightAlt},         {SDL_SCANCODE_RGUI, Keys::RightWindows},
 };
 
 struct KeyRun {
@@ -48,7 +48,7 @@ struct KeyRun {
 
 constexpr KeyRun KeyRuns[] = {
     {SDL_SCANCODE_A, 26, 'A'},     {SDL_SCANCODE_1, 9, '1'},      {SDL_SCANCODE_0, 1, '0'},
-    {SDL_SCANCODE_F1, 12, 112},    {SDL_SCANCODE_F13, 12, 124},   {SDL_SCANCODE_KP_1, 9, 97},
+    {SDL_SCANCODE_F1, 12, Keys::F1},    {SDL_SCANCODE_F13, 12, 124},   {SDL_SCANCODE_KP_1, 9, 97},
 };
 
 std::array<uint8_t, SDL_NUM_SCANCODES> BuildKeyTable() {

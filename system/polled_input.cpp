@@ -1,62 +1,77 @@
+// The input of one frame: events counted as they are pumped, handed out all
+// at once by TakeFrameInput.
 #include "system/system.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace {
 
 struct PolledState {
-    std::array<int32_t, 256> keyDown{};
-    std::array<int32_t, 256> keyHits{};
-    std::array<int32_t, 256> charQueue{};
-    int32_t charPut = 0;
-    int32_t charGet = 0;
-    std::array<int32_t, 4> mouseDown{};
-    std::array<int32_t, 4> mouseHits{};
-    int32_t mouseX = 0;
-    int32_t mouseY = 0;
-    int32_t motionX = 0;
-    int32_t motionY = 0;
-    int32_t mouseWheel = 0;
-    int32_t suspended = 0;
-    int32_t terminateRequested = 0;
+    FrameInput pending;  // what is taken next: presses, clicks and motion since the last take
+    bool suspendedBefore = false;  // at the last take
     ObjectRef inputSource;
     bool enabled = false;
 };
 
 PolledState state;
 
-void Press(int32_t& down, int32_t& hits) {
-    if (down == 0) {
-        down = 1;
-        ++hits;
-    }
+void Press(bool& held, uint8_t& presses) {
+    if (held) return;
+    held = true;
+    if (presses < 255) ++presses;
+}
+
+void ClearHeld() {
+    state.pending.held.fill(false);
+    state.pending.buttonsHeld.fill(false);
+}
+
+void CountKey(const TEvent& event) {
+    if (event.data <= 0 || event.data >= FrameInput::KeyCount) return;
+    // Alt is read at the press, so a chord released within one frame still counts as one.
+    auto& presses = event.mods & ModAlt ? state.pending.altPresses : state.pending.presses;
+    if (event.id == KeyDown) Press(state.pending.held[size_t(event.data)], presses[size_t(event.data)]);
+    else state.pending.held[size_t(event.data)] = false;
+}
+
+void CountButton(const TEvent& event) {
+    if (event.data <= 0 || event.data >= FrameInput::ButtonCount) return;
+    size_t button = size_t(event.data);
+    if (event.id == MouseDown) Press(state.pending.buttonsHeld[button], state.pending.clicks[button]);
+    else state.pending.buttonsHeld[button] = false;
+}
+
+// Losing or gaining the focus forgets what was held and pressed: the keys
+// went to another window meanwhile.
+void ChangeFocus(bool suspended) {
+    FrameInput& input = state.pending;
+    input.presses.fill(0);
+    input.altPresses.fill(0);
+    input.clicks.fill(0);
+    ClearHeld();
+    input.wheel = input.motionX = input.motionY = 0;
+    input.suspended = suspended;
 }
 
 void CountEvent(const TEvent& event) {
+    FrameInput& input = state.pending;
     switch (event.id) {
-    case KeyDown: Press(state.keyDown[event.data], state.keyHits[event.data]); break;
-    case KeyUp: state.keyDown[event.data] = 0; break;
-    case KeyChar:
-        if (state.charPut - state.charGet < 256) state.charQueue[state.charPut++ % 256] = event.data;
-        break;
-    case MouseDown: Press(state.mouseDown[event.data], state.mouseHits[event.data]); break;
-    case MouseUp: state.mouseDown[event.data] = 0; break;
+    case KeyDown:
+    case KeyUp: CountKey(event); break;
+    case MouseDown:
+    case MouseUp: CountButton(event); break;
     case MouseMove:
-        state.mouseX = event.x;
-        state.mouseY = event.y;
-        state.motionX += event.dx;
-        state.motionY += event.dy;
+        input.pointerMoved |= event.x != input.pointerX || event.y != input.pointerY;
+        input.pointerX = event.x;
+        input.pointerY = event.y;
+        input.motionX += event.dx;
+        input.motionY += event.dy;
         break;
-    case MouseWheel: state.mouseWheel += event.data; break;
+    case MouseWheel: input.wheel += event.data; break;
     case AppSuspend:
-    case AppResume:
-        ResetKeyboardState();
-        ResetMouseState();
-        state.suspended = event.id == AppSuspend;
-        break;
-    case AppTerminate: state.terminateRequested = 1; break;
+    case AppResume: ChangeFocus(event.id == AppSuspend); break;
+    case AppTerminate: input.closeRequested = true; break;
     default: break;
     }
 }
@@ -67,97 +82,57 @@ ObjectRef PolledInputHook(int32_t, const ObjectRef& data, void*) {
     return data;
 }
 
-int32_t Take(int32_t& counter) {
-    PumpMessages();
-    return std::exchange(counter, 0);
-}
-
-int32_t Read(const int32_t& value) {
-    PumpMessages();
-    return value;
+// Everything but where the pointer is and what is held, which last across frames.
+void StartNextFrame() {
+    FrameInput& input = state.pending;
+    input.presses.fill(0);
+    input.altPresses.fill(0);
+    input.clicks.fill(0);
+    input.pointerMoved = input.closeRequested = false;
+    input.motionX = input.motionY = input.wheel = 0;
 }
 
 }  // namespace
 
-int32_t IsKeyDown(int32_t key) { return Read(state.keyDown[key]); }
-int32_t TakeKeyHits(int32_t key) { return Take(state.keyHits[key]); }
-int32_t IsMouseButtonDown(int32_t button) { return Read(state.mouseDown[button]); }
-int32_t TakeMouseHits(int32_t button) { return Take(state.mouseHits[button]); }
-int32_t MousePosX() { return Read(state.mouseX); }
-int32_t MousePosY() { return Read(state.mouseY); }
-int32_t MouseWheelPos() { return Read(state.mouseWheel); }
+bool FrameInput::anyKeyHeld() const {
+    return std::any_of(held.begin(), held.end(), [](bool down) { return down; });
+}
 
-void TakeMouseMotion(int32_t& dx, int32_t& dy) {
+bool FrameInput::touched() const {
+    auto some = [](const auto& counts) { return std::any_of(counts.begin(), counts.end(), [](auto n) { return n != 0; }); };
+    return anyKeyHeld() || some(presses) || some(altPresses) || some(clicks) || pointerMoved || motionX || motionY;
+}
+
+FrameInput TakeFrameInput() {
     PumpMessages();
-    dx = std::exchange(state.motionX, 0);
-    dy = std::exchange(state.motionY, 0);
-}
-int32_t IsAppSuspended() { return Read(state.suspended); }
-int32_t TakeTerminateRequest() { return Take(state.terminateRequested); }
-
-int32_t NextTypedChar() {
-    PumpMessages();
-    if (state.charGet == state.charPut) return 0;
-    return state.charQueue[state.charGet++ % 256];
-}
-
-void ResetKeyboardState() {
-    PumpMessages();
-    state.charPut = state.charGet = 0;
-    state.keyDown.fill(0);
-    state.keyHits.fill(0);
-}
-
-void ResetMouseState() {
-    PumpMessages();
-    state.mouseDown.fill(0);
-    state.mouseHits.fill(0);
-    state.mouseWheel = 0;
-    state.motionX = state.motionY = 0;
-}
-
-int32_t WaitForAnyKey() {
-    ResetKeyboardState();
-    for (;;) {
-        WaitAndPumpMessages();
-        for (int32_t key = 1; key <= 255; ++key)
-            if (TakeKeyHits(key) != 0) return key;
-    }
-}
-
-int32_t WaitForTypedChar() {
-    ResetKeyboardState();
-    for (;;) {
-        WaitAndPumpMessages();
-        if (int32_t character = NextTypedChar()) return character;
-    }
-}
-
-int32_t WaitForMouseButton() {
-    ResetMouseState();
-    for (;;) {
-        WaitAndPumpMessages();
-        for (int32_t button = 1; button <= 3; ++button)
-            if (TakeMouseHits(button) != 0) return button;
-    }
+    FrameInput taken = state.pending;
+    // The focus lost and back within a frame (a window manager's shuffle) is not lost.
+    taken.focusLost = taken.suspended && !state.suspendedBefore;
+    state.suspendedBefore = taken.suspended;
+    taken.stopRequested = StopSignalled();
+    StartNextFrame();
+    return taken;
 }
 
 void EnablePolledInput(ObjectRef source) {
     if (state.enabled) return;
     state.inputSource = std::move(source);
-    // Hooked before the resets pump, so a close request or focus change that
-    // is already queued is counted rather than lost.
+    // Hooked before the pump, so a close request or focus change that is
+    // already queued is counted rather than lost.
     AddHook(EmitEventHookId(), PolledInputHook, nullptr, 0);
     state.enabled = true;
-    ResetKeyboardState();
-    ResetMouseState();
+    PumpMessages();
+    bool closing = state.pending.closeRequested, suspended = state.pending.suspended;
+    state.pending = FrameInput{};
+    state.pending.closeRequested = closing;
+    state.pending.suspended = state.suspendedBefore = suspended;
 }
 
 void DisablePolledInput() {
     if (!state.enabled) return;
     RemoveHook(EmitEventHookId(), PolledInputHook, nullptr);
-    ResetKeyboardState();
-    ResetMouseState();
+    state.pending = FrameInput{};
+    state.suspendedBefore = false;
     state.inputSource = nullptr;
     state.enabled = false;
 }

@@ -8,11 +8,11 @@ namespace {
 // ---- Modifier bits ----------------------------------------------------------
 
 int32_t modifierBits = 0;
-uint32_t heldModifierKeys = 0;  // one bit per virtual key 160..165, 91, 92
+uint32_t heldModifierKeys = 0;  // one bit per modifier key, shifts to the Windows keys
 
 int ModifierKeyIndex(int32_t virtualKey) {
-    if (virtualKey >= 160 && virtualKey <= 165) return virtualKey - 160;
-    if (virtualKey == 91 || virtualKey == 92) return virtualKey - 91 + 6;
+    if (virtualKey >= Keys::LeftShift && virtualKey <= Keys::RightAlt) return virtualKey - Keys::LeftShift;
+    if (virtualKey == Keys::LeftWindows || virtualKey == Keys::RightWindows) return virtualKey - Keys::LeftWindows + 6;
     return -1;
 }
 
@@ -72,7 +72,7 @@ bool InsideClientArea(uint32_t windowId, int32_t x, int32_t y) {
 // The platform turns these keys into characters as well as key presses.
 int32_t ControlCharacterOf(int32_t virtualKey) {
     switch (virtualKey) {
-    case 8: case 9: case 13: case 27: return virtualKey;
+    case Keys::Backspace: case Keys::Tab: case Keys::Enter: case Keys::Escape: return virtualKey;
     default: return 0;
     }
 }
@@ -201,8 +201,8 @@ void PumpMessages() {
     running = false;
 }
 
-void WaitAndPumpMessages() {
-    SDL_WaitEvent(nullptr);
+void WaitAndPumpMessages(int32_t timeoutMillis) {
+    SDL_WaitEventTimeout(nullptr, timeoutMillis);
     PumpMessages();
 }
 

@@ -1,9 +1,10 @@
 // The system layer: runtime errors and the end of the program, the message pump
-// with input events and hooks, polled input, the clock and tick timers, and the
+// with input events and hooks, key names and each frame's input, the clock and tick timers, and the
 // global random-number generator. Everything except the timer callback runs on
 // the main thread.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -102,7 +103,8 @@ int32_t CurrentModifierBits();
 // Drains the SDL event queue into input events. Not re-entrant: a call from
 // inside a pump returns at once.
 void PumpMessages();
-void WaitAndPumpMessages();
+// Waits for an event, or `timeoutMillis` when not negative, then pumps.
+void WaitAndPumpMessages(int32_t timeoutMillis = -1);
 
 // Virtual-key code (1..255) of an SDL scancode, 0 for keys without one.
 int32_t VirtualKeyOfScancode(int scancode);
@@ -117,26 +119,51 @@ void CapturePointer(bool captured);
 const std::string& ApplicationTitle();
 void SetApplicationTitle(std::string title);
 
-// ---- Polled input ----------------------------------------------------------
+// ---- Key names and one frame's input ----------------------------------------
 
-int32_t IsKeyDown(int32_t key);
-int32_t TakeKeyHits(int32_t key);
-int32_t NextTypedChar();
-int32_t IsMouseButtonDown(int32_t button);
-int32_t TakeMouseHits(int32_t button);
-int32_t MousePosX();
-int32_t MousePosY();
-int32_t MouseWheelPos();
-// The pointer's motion summed since the last call, captured or not.
-void TakeMouseMotion(int32_t& dx, int32_t& dy);
-int32_t IsAppSuspended();
-int32_t TakeTerminateRequest();
+// Virtual-key codes of the keys the program names. Letters and digits are
+// their own upper-case characters: Keys::Letter('M'), Keys::Digit(3).
+namespace Keys {
+constexpr int32_t Backspace = 8, Tab = 9, Enter = 13, Escape = 27, Space = 32;
+constexpr int32_t Left = 37, Up = 38, Right = 39, Down = 40;
+constexpr int32_t PadPlus = 107, PadMinus = 109, F1 = 112, F11 = 122;
+constexpr int32_t LeftShift = 160, RightShift = 161, LeftControl = 162, RightControl = 163, LeftAlt = 164,
+                  RightAlt = 165, LeftWindows = 91, RightWindows = 92;
+constexpr int32_t Equals = 187, Minus = 189;
+constexpr int32_t Letter(char upper) { return upper; }
+constexpr int32_t Digit(int digit) { return '0' + digit; }
+}  // namespace Keys
 
-void ResetKeyboardState();
-void ResetMouseState();
-int32_t WaitForAnyKey();
-int32_t WaitForTypedChar();
-int32_t WaitForMouseButton();
+// What the player did since the previous frame, taken whole by the frame loop,
+// the one reader of input: a press is in exactly one frame's input.
+struct FrameInput {
+    static constexpr int KeyCount = 256, ButtonCount = 4;
+
+    int32_t ticks = 1;  // of the frame clock since the previous frame; the loop sets it
+    std::array<uint8_t, KeyCount> presses{};     // by virtual key, Alt not held
+    std::array<uint8_t, KeyCount> altPresses{};  // made while Alt was held
+    std::array<bool, KeyCount> held{};
+    std::array<uint8_t, ButtonCount> clicks{};   // mouse buttons 1..3 pressed
+    std::array<bool, ButtonCount> buttonsHeld{};
+    int32_t pointerX = 0, pointerY = 0;  // in the window
+    bool pointerMoved = false;
+    int32_t motionX = 0, motionY = 0;  // summed, even while the pointer is captured
+    int32_t wheel = 0;                 // notches
+    bool suspended = false;            // the window is without the focus
+    bool focusLost = false;            // it had the focus at the last frame, and has it no more
+    bool closeRequested = false;       // the window's close button
+    bool stopRequested = false;        // SIGTERM or SIGINT, once caught
+
+    bool pressed(int32_t key) const { return presses[size_t(key & 0xFF)] != 0; }
+    bool pressedWithAlt(int32_t key) const { return altPresses[size_t(key & 0xFF)] != 0; }
+    bool clicked(int32_t button = 1) const { return clicks[size_t(button & 3)] != 0; }
+    bool anyKeyHeld() const;
+    // A key, a button or the pointer stirred.
+    bool touched() const;
+};
+
+// Pumps the events and hands out what they did since the last call.
+FrameInput TakeFrameInput();
 
 // Counts only events from `source` when it is set, every event otherwise.
 void EnablePolledInput(ObjectRef source);
@@ -170,7 +197,10 @@ public:
 using TickTimerRef = std::shared_ptr<TickTimer>;
 
 TickTimerRef CreateTickTimer(float hertz, EventRef tickEvent);
+// The ticks since the last wait or take: WaitTickTimer waits for at least
+// one, TakeTickTimerTicks may give none.
 int32_t WaitTickTimer(const TickTimerRef& timer);
+int32_t TakeTickTimerTicks(const TickTimerRef& timer);
 int32_t TickTimerTicks(const TickTimerRef& timer);
 void StopTickTimer(const TickTimerRef& timer);
 

@@ -137,12 +137,26 @@ TickTimerRef CreateTickTimer(float hertz, EventRef tickEvent) {
     return timer;
 }
 
+// The timer thread's wake-up can be lost: another thread of the program (the
+// software renderer) may read it off the display connection before SDL's
+// wait sees it. So the wait never outlasts the next tick, which the clock
+// counts whether or not its event came.
 int32_t WaitTickTimer(const TickTimerRef& timer) {
     int32_t d = 0;
     do {
-        WaitAndPumpMessages();
+        bool clocked = timer->platformTimerId != 0;
+        WaitAndPumpMessages(clocked ? int32_t(MillisToNextTick(timer->hertz, int64_t(SDL_GetTicks64()))) : -1);
+        if (clocked) kelp_system::FireTickTimer(timer->serial);
         d = timer->ticks - timer->lastWaitTicks;
     } while (d == 0);
+    timer->lastWaitTicks += d;
+    return d;
+}
+
+int32_t TakeTickTimerTicks(const TickTimerRef& timer) {
+    PumpMessages();
+    if (timer->platformTimerId != 0) kelp_system::FireTickTimer(timer->serial);
+    int32_t d = timer->ticks - timer->lastWaitTicks;
     timer->lastWaitTicks += d;
     return d;
 }

@@ -1,7 +1,7 @@
 // Replays: the file read back exactly, every kind of damage refused with its
 // reason, and recorded games played again bit for bit, or caught diverging.
 #include "app/replay.h"
-#include "app/session.h"
+#include "app/screens.h"
 #include "pilot/pilot.h"
 
 #include "../game/world_fixture.h"
@@ -23,19 +23,16 @@ namespace {
 // A level played headless with a scripted hand: circles, the button now and
 // then, and optionally a digit pressed after the last step.
 ReplayLevel Record(ReplayRecorder& recorder, int level, int steps, int levelKey = 0) {
-    SetRandomSeed(777 + level);
-    CURRENT_LEVEL = level;
-    LEVEL_SKIP = false;
-    recorder.beginLevel(level, uint32_t(GetRandomSeed()));
-    resetLevel();
-    LevelScene scene;
-    for (int i = 0; i < steps && !levelOver(scene); ++i) {
+    auto seed = uint32_t(777 + level);
+    recorder.beginLevel(level, seed);
+    Level played(level, seed);
+    for (int i = 0; i < steps && !played.over(); ++i) {
         StepInput input{{12 * std::cos(i * 0.05f), 9 * std::sin(i * 0.07f)}, i % 50 > 40};
-        advanceLevel(scene, input);
+        played.step(input);
         recorder.step(input);
     }
     if (levelKey) {
-        skipToLevel(levelKey);
+        played.skipTo(levelKey);
         recorder.levelKey(levelKey);
     }
     recorder.endLevel();
@@ -236,20 +233,23 @@ TEST(Replays, AGameRecordedByTheProgramReplays) {
     options.level = 1;
     options.record = home + "/game.kgr";
     int frames = 0;
-    Session session(options, [&] {
+    Session session(options);
+    ReplayFileReader noReplay;
+    FrameLoop loop(session, openingScreen(session, noReplay));
+    loop.run([&] {
         ++frames;
         if (frames == 1) key(13);
         move(frames % 7 - 3, frames % 5 - 2);
         EmitInputEvent(frames % 40 < 10 ? MouseDown : MouseUp, source, 1, 0, 0, 0, nullptr);
         if (frames == 60) key('P');
         if (frames == 65) key('P');
-        if (frames == 90) key(27), key('R');
+        if (frames == 90) key(27);
+        if (frames == 91) key('R');
         if (frames == 130) key('1');
         if (frames == 135) key(13);  // passes the next card
         if (frames == 200) EmitInputEvent(AppTerminate, source, 0, 0, 0, 0, nullptr);
         return 1 + frames % 3;
     });
-    session.run();
     session.save();
     DisablePolledInput();
     CloseScreen();
@@ -298,7 +298,8 @@ StepInput InputOf(const ReplayStep& step) { return {{step.x, step.y}, step.calm}
 
 // The steps of the winning replay of `level`, whose level is rebuilt as the
 // search built it, with `pilot` planned on it, and played up to `upTo`.
-std::vector<ReplayStep> ReplayedUpTo(int level, size_t upTo, kelp_pilot::Autopilot& pilot, LevelScene& scene) {
+std::vector<ReplayStep> ReplayedUpTo(int level, size_t upTo, kelp_pilot::Autopilot& pilot,
+                                     std::optional<Level>& played) {
     InitSystemLayer();
     Replay replay;
     std::string error;
@@ -307,13 +308,10 @@ std::vector<ReplayStep> ReplayedUpTo(int level, size_t upTo, kelp_pilot::Autopil
         ADD_FAILURE() << path << ": " << error;
         return {};
     }
-    SetRandomSeed(int32_t(replay.levels[0].seed));
-    CURRENT_LEVEL = level;
-    LEVEL_SKIP = false;
-    resetLevel();
+    played.emplace(level, replay.levels[0].seed);
     pilot.start();
     const std::vector<ReplayStep>& steps = replay.levels[0].steps;
-    for (size_t step = 0; step < std::min(upTo, steps.size()); ++step) advanceLevel(scene, InputOf(steps[step]));
+    for (size_t step = 0; step < std::min(upTo, steps.size()); ++step) played->step(InputOf(steps[step]));
     return steps;
 }
 
@@ -325,7 +323,7 @@ std::vector<ReplayStep> ReplayedUpTo(int level, size_t upTo, kelp_pilot::Autopil
 TEST(WinningReplays, LevelFivesEndsWithTheAutopilotPushingTheHeldFishHome) {
     constexpr size_t PushBegins = 231 * 30;
     kelp_pilot::Autopilot pilot;
-    LevelScene atDoor;
+    std::optional<Level> atDoor;
     std::vector<ReplayStep> steps = ReplayedUpTo(5, PushBegins, pilot, atDoor);
     ASSERT_GT(steps.size(), PushBegins);
     WorldSnapshot door;
@@ -334,12 +332,12 @@ TEST(WinningReplays, LevelFivesEndsWithTheAutopilotPushingTheHeldFishHome) {
     size_t held = 0;
     for (int attempt = 0; !recorded && pilot.pushHome(attempt); ++attempt) {
         door.restore();
-        LevelScene scene = atDoor;
+        Level played = *atDoor;
         recorded = true, held = 0;
         for (size_t step = PushBegins; recorded && step < steps.size(); ++step) {
             StepInput input = pilot.next();
             recorded = input.pointer.x == steps[step].x && input.pointer.y == steps[step].y;
-            advanceLevel(scene, input);
+            played.step(input);
             if (FISH->sting > 0) ++held;
         }
     }
@@ -359,8 +357,8 @@ TEST(WinningReplays, LevelSixTurnsItsFleeingFishByRunningItOnAndBeckoningItBack)
     constexpr size_t Scripted = 200 + 90;  // run on, then to the way ahead
     constexpr size_t Turned = 450;
     kelp_pilot::Autopilot pilot;
-    LevelScene scene;
-    std::vector<ReplayStep> steps = ReplayedUpTo(6, OvershootBegins, pilot, scene);
+    std::optional<Level> played;
+    std::vector<ReplayStep> steps = ReplayedUpTo(6, OvershootBegins, pilot, played);
     ASSERT_GT(steps.size(), OvershootBegins + Turned);
     const kelp_pilot::RouteMap& ways = pilot.routes();
     float atTurn = ways.distanceToGoal(FISH->head->position), furthest = atTurn, nearest = atTurn;
@@ -372,7 +370,7 @@ TEST(WinningReplays, LevelSixTurnsItsFleeingFishByRunningItOnAndBeckoningItBack)
             ASSERT_EQ(input.pointer.y, steps[step].y) << "step " << step;
             ASSERT_EQ(input.calm, steps[step].calm) << "step " << step;
         }
-        advanceLevel(scene, InputOf(steps[step]));
+        played->step(InputOf(steps[step]));
         float away = ways.distanceToGoal(FISH->head->position);
         furthest = std::max(furthest, away), nearest = std::min(nearest, away);
     }
@@ -386,17 +384,17 @@ TEST(WinningReplays, LevelSixTurnsItsFleeingFishByRunningItOnAndBeckoningItBack)
 // stepped again, leaves the world as the search left it.
 TEST(WinningReplays, ASearchGoesOnExactlyAfterARunOnTurnsTheFish) {
     kelp_pilot::Autopilot pilot;
-    LevelScene atTurn;
+    std::optional<Level> atTurn;
     ReplayedUpTo(6, 129 * 30, pilot, atTurn);
     float stuckAt = pilot.routes().distanceToGoal(FISH->head->position);
     WorldSnapshot start;
     start.save();
-    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin({.maxRewinds = 1, .stallSteps = 60});
+    Level before = *atTurn;
+    kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin(*atTurn, {.maxRewinds = 1, .stallSteps = 60});
     EXPECT_LT(play.closest, stuckAt - 300) << "the fish was turned";
     EXPECT_EQ(play.rewinds, 1);
     uint64_t searched = worldChecksum();
     start.restore();
-    LevelScene scene;
-    for (const StepInput& input : play.steps) advanceLevel(scene, input);
+    for (const StepInput& input : play.steps) before.step(input);
     EXPECT_EQ(worldChecksum(), searched);
 }

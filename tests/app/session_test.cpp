@@ -1,9 +1,10 @@
 // The program's flow on a real screen with frames driven by the test: the
 // title, the pause and its keys, losing, the keys that work anywhere, and
 // what is saved.
-#include "app/session.h"
+#include "app/screens.h"
 
 #include "../game/world_fixture.h"
+#include "private_home.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,6 @@ void Key(int code) {
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
-        home = fs::temp_directory_path() / ("kelp_session_" + std::to_string(::getpid()));
-        fs::remove_all(home);
-        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
         screen = OpenGameScreen(800);
         ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
         DisablePolledInput();  // start-up counts every event; these tests count only their own
@@ -47,21 +44,23 @@ protected:
     void TearDown() override {
         DisablePolledInput();
         CloseScreen();
-        fs::remove_all(home);
     }
 
     // Runs the program; `onFrame` sees each frame's number after it is shown.
     int Run(const Options& options, const std::function<void(int)>& onFrame) {
         int frames = 0;
-        Session session(options, [&] {
+        Session session(options);
+        ReplayFileReader noReplay;
+        FrameLoop loop(session, openingScreen(session, noReplay));
+        loop.run([&] {
             onFrame(++frames);
             if (frames > 5000) Send(AppTerminate);
             return 1;
         });
-        int status = session.run();
+        session.save();
         settings = session.settings;
         progress = session.progress;
-        return status;
+        return session.exitStatus;
     }
 
     static std::string Read(const fs::path& path) {
@@ -75,7 +74,8 @@ protected:
     // Enter, then a second of black.
     static constexpr int CardPassed = 31;
 
-    fs::path home;
+    PrivateHome privateHome{"kelp_session"};
+    const fs::path& home = privateHome.path;
     GraphicsRef screen;
     Settings settings;
     Progress progress;

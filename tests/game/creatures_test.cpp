@@ -215,28 +215,28 @@ TEST_F(Headless, TheMouseSteersByTheMotionOfEachFrame) {
     InitSystemLayer();
     EnablePolledInput(nullptr);
     MOUSE->capture();
-    MOUSE->recentre();
+    TakeFrameInput();
     PushMotion(120, -30);
     PushMotion(80, 0);
-    tvector offset = MOUSE->takeOffset();
+    tvector offset = MOUSE->offset(TakeFrameInput());
     EXPECT_EQ(offset.x, 200.0f);
     EXPECT_EQ(offset.y, -30.0f);
     EXPECT_NEAR(steeringVelocity(offset, TIME_STEP).x, 9000, 0.5f);
-    EXPECT_EQ(MOUSE->takeOffset().x, 0.0f);  // a still mouse steers nowhere
+    EXPECT_EQ(MOUSE->offset(TakeFrameInput()).x, 0.0f);  // a still mouse steers nowhere
     PushMotion(300, 400);
-    EXPECT_NEAR(length(steeringVelocity(MOUSE->takeOffset(), TIME_STEP)), 20000, 0.5f);
+    EXPECT_NEAR(length(steeringVelocity(MOUSE->offset(TakeFrameInput()), TIME_STEP)), 20000, 0.5f);
 
     PushFocus(false);
     PushMotion(50, 50);
-    EXPECT_EQ(MOUSE->takeOffset().x, 0.0f);
+    EXPECT_EQ(MOUSE->offset(TakeFrameInput()).x, 0.0f);
     EXPECT_EQ(MOUSE->released, 1);
     PushFocus(true);
     PushMotion(70, 0);  // moving back over the window before the click
-    EXPECT_EQ(MOUSE->takeOffset().x, 0.0f);
+    EXPECT_EQ(MOUSE->offset(TakeFrameInput()).x, 0.0f);
     PushLeftButton(true);
     PushLeftButton(false);
     PushMotion(-5, 2);
-    offset = MOUSE->takeOffset();
+    offset = MOUSE->offset(TakeFrameInput());
     EXPECT_EQ(MOUSE->released, 0);
     EXPECT_EQ(offset.x, -5.0f);
     EXPECT_EQ(offset.y, 2.0f);

@@ -81,21 +81,19 @@ TEST(LevelStart, EveryLevelDrawsBeforeItsFirstStepFreshOrRestarted) {
     ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
     SetRandomSeed(4660);
     for (int level = 1; level <= 6; ++level) {
-        CURRENT_LEVEL = level;
-        LevelScene scene = startLevel();
+        Level scene(level, uint32_t(GetRandomSeed()));
         for (int restart = 0; restart < 2; ++restart) {
             SetClearColor(0, 0, 0);
             ClearScreen();
-            drawBackdrop(scene);
-            drawWorld();
+            scene.drawScene();
             FinishDrawing();
             PixmapRef shot = ReadScreenPixels(0, 0, 400, 400);
             int lit = 0;
             for (int y = 0; y < 400; y += 4)
                 for (int x = 0; x < 400; x += 4) lit += (shot->ReadPixelArgb(x, y) & 0xFFFFFF) != 0;
             EXPECT_GT(lit, 100) << "level " << level << (restart ? ", restarted" : ", fresh");
-            for (int step = 0; step < 40; ++step) advanceLevel(scene, {{3, 1}, false});
-            scene = startLevel();
+            for (int step = 0; step < 40; ++step) scene.step({{3, 1}, false});
+            scene = Level(level, uint32_t(GetRandomSeed()));
         }
     }
     CloseScreen();

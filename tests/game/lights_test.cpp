@@ -58,17 +58,16 @@ protected:
     // Frames of play, the swimmer circling, drawn as the game draws them.
     PixmapRef Play(int level, bool fullCost) {
         setFullCostLights(fullCost);
-        CURRENT_LEVEL = level;
-        SetRandomSeed(4660);
         resetDrawState();
         ClearScreen();
         // The first lights are placed around the camera as the last level left it.
         CAMERA_POSITION = {0, 0};
-        LevelScene scene = startLevel();
+        Level played(level, 4660);
         for (int frame = 0; frame < 90; ++frame) {
             float angle = frame * 0.05f;
-            stepLevel(scene, 1, {{8 * std::cos(angle), 8 * std::sin(angle)}, false});
-            drawLevel(scene);
+            played.step({{8 * std::cos(angle), 8 * std::sin(angle)}, false});
+            playWorldSounds();  // as the game does: its notes draw random numbers too
+            played.draw();
         }
         return ReadScreenPixels(0, 0, 800, 800);
     }

@@ -25,12 +25,7 @@ void BuildAsAutoplayed(int level) {
 }
 
 // A level as the search starts it, the camera and clock included.
-void StartAsSearched(int level) {
-    SetRandomSeed(4660 + level);
-    CURRENT_LEVEL = level;
-    LEVEL_SKIP = false;
-    resetLevel();
-}
+Level StartAsSearched(int level) { return Level(level, uint32_t(4660 + level)); }
 
 }  // namespace
 
@@ -189,20 +184,20 @@ TEST(Autopilot, TriesLastResortsOnlyForAFishTooWideForItsWays) {
 // it. Ten seconds into level 1, a stall of three seconds makes the search go
 // back early and often.
 TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
-    StartAsSearched(1);
+    Level level = StartAsSearched(1);
     Autopilot pilot;
     pilot.start();
     for (int step = 0; step < 300; ++step) stepWorld(TIME_STEP, pilot.next());
     WorldSnapshot start;
     start.save();
-    SearchedPlay play = kelp_pilot::searchForWin({.maxRewinds = 3, .stallSteps = 90});
+    Level atStart = level;
+    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 3, .stallSteps = 90});
     EXPECT_EQ(play.rewinds, 3);
     EXPECT_FALSE(play.won);
     EXPECT_GT(play.steps.size(), 180u) << "the play went on from a later checkpoint";
     uint64_t searched = worldChecksum();
     start.restore();
-    LevelScene scene;
-    for (const StepInput& input : play.steps) advanceLevel(scene, input);
+    for (const StepInput& input : play.steps) atStart.step(input);
     EXPECT_EQ(worldChecksum(), searched);
 }
 
@@ -210,10 +205,11 @@ TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
 // near the fish came, and where and when: its play, stepped again, has the
 // fish's head there then.
 TEST(Search, GivesUpWhenItMayGoBackNoMoreSayingWhereTheFishCameNearest) {
-    StartAsSearched(2);
+    Level level = StartAsSearched(2);
     WorldSnapshot start;
     start.save();
-    SearchedPlay play = kelp_pilot::searchForWin({.maxRewinds = 0});
+    Level atStart = level;
+    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 0});
     EXPECT_FALSE(play.won);
     EXPECT_EQ(play.rewinds, 0);
     EXPECT_TRUE(std::isfinite(play.closest));
@@ -222,8 +218,7 @@ TEST(Search, GivesUpWhenItMayGoBackNoMoreSayingWhereTheFishCameNearest) {
     ASSERT_LT(play.nearestStep, play.steps.size()) << "the play stalled after its best";
     start.restore();
     tvector startedAt = FISH->head->position;
-    LevelScene scene;
-    for (size_t step = 0; step < play.nearestStep; ++step) advanceLevel(scene, play.steps[step]);
+    for (size_t step = 0; step < play.nearestStep; ++step) atStart.step(play.steps[step]);
     EXPECT_EQ(FISH->head->position.x, play.nearestPoint.x);
     EXPECT_EQ(FISH->head->position.y, play.nearestPoint.y);
     EXPECT_GT(distance(startedAt, play.nearestPoint), 20.0f) << "the fish had left its start";

@@ -34,6 +34,18 @@ TEST_F(Timers, WaitNeverReturnsZeroAndDropsFramesAfterABusyOne) {
     StopTickTimer(timer);
 }
 
+// The browser's frames come when it calls; they take the ticks due without waiting.
+TEST_F(Timers, TakingTicksNeverWaitsAndSharesTheCountWithWaiting) {
+    TickTimerRef timer = CreateTickTimer(20, nullptr);
+    WaitTickTimer(timer);
+    EXPECT_EQ(TakeTickTimerTicks(timer), 0) << "no tick yet";
+    SleepMillis(210);
+    EXPECT_GE(TakeTickTimerTicks(timer), 4);
+    EXPECT_EQ(TakeTickTimerTicks(timer), 0) << "each tick is taken once";
+    EXPECT_EQ(TickTimerTicks(timer), timer->lastWaitTicks);
+    StopTickTimer(timer);
+}
+
 TEST_F(Timers, ThirtyHertzCountsAboutSixtyTicksInTwoSeconds) {
     TickTimerRef timer = CreateTickTimer(30, nullptr);
     int32_t start = MillisNow();

@@ -4,7 +4,7 @@
 // rate, and keeps its settings in the browser's storage across a reload.
 //
 //   KELP_NODE_MODULES=<folder with puppeteer-core> node tests/web/page_test.mjs build/web [shots]
-import { serve } from './serve.mjs';
+import { launchChromium, serve } from './serve.mjs';
 import { strict as assert } from 'node:assert';
 import { mkdirSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -93,11 +93,7 @@ async function openPage(browser, url, problems) {
 mkdirSync(shots, { recursive: true });
 const server = await serve(folder);
 const url = `http://127.0.0.1:${server.address().port}/`;
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--window-size=1000,900'],
-});
+const browser = await launchChromium(puppeteer);
 const problems = [];
 try {
   const page = await openPage(browser, url, problems);

@@ -1,5 +1,5 @@
 // A small static web server for the page's tests: serves one folder on
-// 127.0.0.1 at a free port and prints the port.
+// 127.0.0.1 at a free port and prints the port; and the browser they use.
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join, normalize, sep } from 'node:path';
@@ -27,4 +27,13 @@ export function serve(folder) {
     }
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// Headless Chromium drawing WebGL in software, as the page's tests and benchmark run it.
+export function launchChromium(puppeteer) {
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--window-size=1000,900'],
+  });
 }

@@ -1,0 +1,135 @@
+// What the menus and the screens over a level draw: menus, hints, small
+// print, the paused level's picture and the way ahead.
+#include "app/drawing.h"
+
+#include "assets/labels.h"
+
+#include <cmath>
+#include <cstdio>
+
+using namespace kelp;
+
+namespace kelp_app {
+
+namespace {
+
+constexpr float HeaderY = 150, FirstRowY = 320, RowHeight = 64;
+constexpr float PanelLeft = 110, PanelRight = 690;
+constexpr float ValueScale = 2;  // the built-in font, doubled
+
+ImageRef labels, titleName;
+
+void LoadMenuPictures() {
+    if (labels) return;
+    labels = LoadImageStrip("incbin::gfx\\labels.png", kelp_labels::CellWidth, kelp_labels::CellHeight, 0,
+                            int(kelp_labels::Texts.size()), -1);
+    titleName = LoadImageFromUrl("incbin::gfx\\title.png", -1);
+}
+
+bool HasValues(const Menu& menu) {
+    for (const MenuItem& item : menu.items)
+        if (!item.value.empty()) return true;
+    return false;
+}
+
+float RowY(int row) { return FirstRowY + row * RowHeight; }
+
+}  // namespace
+
+void DrawSmallPrint(const std::string& text, float x, float y, bool centred, float size) {
+    SetDrawScale(size, size);
+    float width = float(TextWidthOf(text)) * size;
+    DrawTextAt(text, centred ? x - width / 2 : x, y - TextHeightOf(text) * size / 2);
+    SetDrawScale(1, 1);
+}
+
+namespace {
+
+void DrawPanel(int rows) {
+    resetDrawState();
+    SetDrawColor(6, 20, 24);
+    SetDrawAlpha(0.55f);
+    float top = RowY(0) - RowHeight * 0.75f, bottom = RowY(rows - 1) + RowHeight * 0.75f;
+    FillRectangle(PanelLeft, top, PanelRight - PanelLeft, bottom - top);
+}
+
+}  // namespace
+
+void DrawHint(const std::string& hint) {
+    resetDrawState();
+    SetDrawColor(6, 20, 24);
+    SetDrawAlpha(0.55f);
+    FillRectangle(0, 758, 800, 28);
+    resetDrawState();
+    SetDrawColor(200, 225, 220);
+    SetDrawAlpha(0.8f);
+    DrawSmallPrint(hint, 400, 772, true, 1.5f);
+    resetDrawState();
+}
+
+void DrawScreenPicture(const ImageRef& picture) {
+    resetDrawState();
+    SetBlendMode(BLEND_SOLID);
+    DrawImageAt(picture, GetScreenWidth() / 2.0f, GetScreenHeight() / 2.0f, 0);
+    resetDrawState();
+}
+
+void DrawWay(const std::vector<tvector>& way, float progress) {
+    if (way.empty()) return;
+    resetDrawState();
+    SetBlendMode(BLEND_ADD);
+    SetDrawColor(160, 255, 230);
+    setUniformScale(0.18f);
+    for (size_t i = 0; i < way.size(); i += 3) {
+        SetDrawAlpha(0.3f * (1 - float(i) / float(way.size())) + 0.1f);
+        drawImageAt(light, way[i], 0, 0);
+    }
+    SetDrawAlpha(0.8f);
+    setUniformScale(0.4f);
+    drawImageAt(light, way[std::min(way.size() - 1, size_t(progress * float(way.size())))], 0, 0);
+    resetDrawState();
+}
+
+std::string ClockText(float seconds) {
+    int whole = int(std::ceil(std::max(seconds, 0.0f)));
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", whole / 60, whole % 60);
+    return text;
+}
+
+int MenuItemAt(const Menu& menu, float x, float y) {
+    if (x < PanelLeft || x > PanelRight) return -1;
+    for (size_t i = 0; i < menu.items.size(); ++i)
+        if (std::abs(y - RowY(int(i))) < RowHeight / 2) return int(i);
+    return -1;
+}
+
+void DrawMenu(const Menu& menu, int titleLabel) {
+    LoadMenuPictures();
+    resetDrawState();
+    if (titleLabel < 0) DrawImageAt(titleName, 400, HeaderY, 0);
+    else DrawImageAt(labels, 400, HeaderY, titleLabel);
+    DrawPanel(int(menu.items.size()));
+    bool values = HasValues(menu);
+    float labelX = values ? 320 : 400;
+    for (size_t i = 0; i < menu.items.size(); ++i) {
+        const MenuItem& item = menu.items[i];
+        float y = RowY(int(i));
+        resetDrawState();
+        if (int(i) == menu.selected) {
+            SetDrawColor(120, 230, 220);
+            SetDrawAlpha(0.22f);
+            FillRectangle(PanelLeft + 12, y - RowHeight / 2 + 4, PanelRight - PanelLeft - 24, RowHeight - 8);
+            SetDrawColor(255, 255, 255);
+        }
+        SetDrawAlpha(item.enabled ? 1 : 0.35f);
+        DrawImageAt(labels, labelX, y, item.label);
+        if (!item.value.empty()) {
+            SetDrawColor(230, 240, 200);
+            DrawSmallPrint(item.value, 520, y, false);
+        }
+    }
+    DrawHint("Arrows and Enter, or the mouse    M: mute    - +: volume");
+}
+
+}  // namespace kelp_app
