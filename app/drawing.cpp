@@ -15,7 +15,6 @@ namespace {
 
 constexpr float HeaderY = 150, FirstRowY = 320, RowHeight = 64;
 constexpr float PanelLeft = 110, PanelRight = 690;
-constexpr float ValueScale = 2;  // the built-in font, doubled
 
 ImageRef labels, titleName;
 

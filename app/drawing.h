@@ -13,8 +13,10 @@ namespace kelp_app {
 void DrawMenu(const Menu& menu, int titleLabel);
 // The item whose row holds the screen point, or -1.
 int MenuItemAt(const Menu& menu, float x, float y);
+// The built-in font, doubled: the menus' values and the time left.
+constexpr float SmallPrintScale = 2;
 // The built-in font, `size` times over, centred on x or starting there.
-void DrawSmallPrint(const std::string& text, float x, float y, bool centred, float size = 2);
+void DrawSmallPrint(const std::string& text, float x, float y, bool centred, float size = SmallPrintScale);
 // A line of help along the bottom of the screen.
 void DrawHint(const std::string& hint);
 // A picture the size of the screen, as it was.
