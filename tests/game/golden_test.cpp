@@ -69,19 +69,14 @@ protected:
     void TearDown() override { CloseScreen(); }
 
     std::vector<uint64_t> Play(int level, bool drawing) {
-        SetRandomSeed(4660);
-        LEVEL_CLOCK->start();
-        buildLevel(level);
-        CAMERA_POSITION = {0, 0};
-        CAMERA_ZOOM = 0.5f;
+        Level played(level, 4660);
         std::vector<uint64_t> sums;
         for (int frame = 0; frame < FramesPerLevel; ++frame) {
             ScriptedInput input = ScriptFor(level, frame);
-            updateCamera();
-            stepWorld(TIME_STEP, {input.offset, input.button});
+            played.step({input.offset, input.button});
             if (drawing) {
                 playWorldSounds();
-                drawWorld();
+                played.draw();
                 PresentFrame(0);
             }
             Observe();
