@@ -42,10 +42,10 @@ int checkReplay(ReplayFileReader& replay, const std::string& path) {
 // beams and balls, by deal; deal 20 is among the easiest of 24 tried.
 constexpr uint32_t AutoplayDeals[6] = {4661, 4662, 4663, 19, 19, 20};
 
-int autoplayHeadless(int level, const std::string& recordPath) {
+int autoplayHeadless(int level, uint32_t deal, const std::string& recordPath) {
     InitSystemLayer();
     ReplayRecorder recorder;
-    AutoplayResult result = autoplayLevel(level, AutoplayDeals[level - 1], &recorder, StopSignalled);
+    AutoplayResult result = autoplayLevel(level, deal ? deal : AutoplayDeals[level - 1], &recorder, StopSignalled);
     if (result.stopped) {
         std::printf("level %d stopped: asked to end before the search was decided\n", level);
         return 1;
@@ -137,7 +137,7 @@ int run(int argc, char** argv) {
         std::fprintf(stderr, "kelp-garden: --record: %s\n", error.c_str());
         return 2;
     }
-    if (options.headless && options.autopilot) return autoplayHeadless(options.level, options.record);
+    if (options.headless && options.autopilot) return autoplayHeadless(options.level, options.deal, options.record);
     if (options.headless) return checkReplay(replay, options.replay);
     if (!kelp::startUp()) return EXIT_FAILURE;
     if (StopSignalled()) return 0;

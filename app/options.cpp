@@ -8,6 +8,9 @@ namespace kelp_app {
 
 namespace {
 
+// The random generator's seeds are 31 bits, neither 0 nor all ones.
+constexpr uint32_t MaxDeal = 2147483646;
+
 struct Reader {
     const std::vector<std::string>& arguments;
     size_t next = 0;
@@ -48,6 +51,18 @@ struct Reader {
         return true;
     }
 
+    // Any seed the random generator takes as its own.
+    bool deal(const std::string& name, const std::optional<std::string>& attached) {
+        std::string text;
+        if (!value(name, attached, text)) return false;
+        uint32_t n = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+        if (error != std::errc() || end != text.data() + text.size() || n < 1 || n > MaxDeal)
+            return fail("--deal wants a number from 1 to " + std::to_string(MaxDeal) + ", not \"" + text + "\"");
+        result.options.deal = n;
+        return true;
+    }
+
     bool one(const std::string& argument) {
         if (argument == "-h") return flag("--help", std::nullopt, result.options.help);
         if (argument.rfind("--", 0) != 0 || argument.size() == 2)
@@ -64,6 +79,7 @@ struct Reader {
         if (name == "--headless") return flag(name, attached, o.headless);
         if (name == "--autopilot") return flag(name, attached, o.autopilot);
         if (name == "--level") return level(name, attached);
+        if (name == "--deal") return deal(name, attached);
         if (name == "--record") return value(name, attached, o.record);
         if (name == "--replay") return value(name, attached, o.replay);
         if (name == "--fullscreen" || name == "--windowed") {
@@ -85,6 +101,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
     if (o.headless && o.replay.empty() && !o.autopilot)
         reader.fail("--headless needs --replay FILE or --autopilot");
     else if (o.headless && o.autopilot && o.level == 0) reader.fail("--autopilot --headless needs --level N");
+    else if (o.deal && !(o.headless && o.autopilot)) reader.fail("--deal goes with --autopilot --headless");
     else if (o.autopilot && !o.replay.empty()) reader.fail("--autopilot and --replay cannot go together");
     else if (!o.record.empty() && !o.replay.empty()) reader.fail("--record and --replay cannot go together");
     return reader.result;
@@ -104,6 +121,7 @@ std::string usageText(const std::string& program) {
            "  --headless       with --replay: check it without a window or sound;\n"
            "                   with --autopilot --level N: play level N so, print the\n"
            "                   frames used and the time left, exit 0 if it was won\n"
+           "  --deal K         with --autopilot --headless: build the level from seed K\n"
            "  --help, -h       show this help and exit\n"
            "  --version        show the version and exit\n"
            "\n"

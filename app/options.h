@@ -1,6 +1,7 @@
 // The command line.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ struct Options {
     std::string record, replay;       // replay files
     bool headless = false;
     bool autopilot = false;           // the autopilot plays
+    uint32_t deal = 0;                // the seed a headless autopilot's level is built from; 0: its usual one
 };
 
 struct ParsedOptions {

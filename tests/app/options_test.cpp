@@ -34,6 +34,8 @@ TEST(Options, EachOptionSetsItsField) {
     EXPECT_TRUE(parsed.options.autopilot);
     EXPECT_TRUE(parsed.options.headless);
     EXPECT_EQ(parsed.options.record, "won.kgr");
+    EXPECT_EQ(parsed.options.deal, 0u) << "the usual deal";
+    EXPECT_EQ(Parse({"--autopilot", "--headless", "--level=4", "--deal", "2147483646"}).options.deal, 2147483646u);
 
     EXPECT_TRUE(Parse({"--help"}).options.help);
     EXPECT_TRUE(Parse({"-h"}).options.help);
@@ -65,6 +67,11 @@ TEST(Options, NonsenseIsNamedInTheError) {
         {{"--autopilot=1"}, "takes no value"},
         {{"--record", "a", "--replay", "b"}, "cannot go together"},
         {{"--"}, "--"},
+        {{"--autopilot", "--headless", "--level", "4", "--deal", "0"}, "1 to 2147483646"},
+        {{"--autopilot", "--headless", "--level", "4", "--deal", "2147483647"}, "1 to 2147483646"},
+        {{"--autopilot", "--headless", "--level", "4", "--deal", "-5"}, "1 to 2147483646"},
+        {{"--autopilot", "--headless", "--level", "4", "--deal", "5x"}, "5x"},
+        {{"--level", "4", "--deal", "5"}, "--autopilot --headless"},
     };
     for (const Case& c : cases) {
         ParsedOptions parsed = Parse(c.arguments);
@@ -75,7 +82,7 @@ TEST(Options, NonsenseIsNamedInTheError) {
 TEST(Options, TheUsageNamesEveryOption) {
     std::string usage = usageText("kelp-garden");
     for (const char* option : {"--help", "--version", "--level N", "--fullscreen", "--windowed", "--mute",
-                               "--record FILE", "--replay FILE", "--headless", "--autopilot"})
+                               "--record FILE", "--replay FILE", "--headless", "--autopilot", "--deal K"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_EQ(usage.rfind("Usage: kelp-garden", 0), 0u);
     EXPECT_EQ(versionText().rfind("Kelp Garden ", 0), 0u);
@@ -91,5 +98,5 @@ TEST(Options, TheManPageDocumentsEveryOptionOfTheHelp) {
         std::string option = usage.substr(at + 4, usage.find_first_of(" ,\n", at + 4) - at - 4);
         EXPECT_NE(text.find("\\-\\-" + option), std::string::npos) << "--" << option << " is not in the man page";
     }
-    EXPECT_EQ(options, 10);
+    EXPECT_EQ(options, 11);
 }
