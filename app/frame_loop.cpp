@@ -7,9 +7,13 @@ FrameLoop::FrameLoop(Session& session, ScreenRef first) : session(session) {
     screens.back()->draw();
 }
 
-void FrameLoop::quit() {
-    // Screens go top first, so a level lets go of what it holds before the game ends.
+// Top first, so a level lets go of what it holds before the screens under it.
+void FrameLoop::popAll() {
     while (!screens.empty()) screens.pop_back();
+}
+
+void FrameLoop::quit() {
+    popAll();
     session.endGame(true);
 }
 
@@ -23,7 +27,7 @@ void FrameLoop::follow(Next next) {
         return;
     case Next::Kind::Replace: screens.back() = std::move(next.screen); return;
     case Next::Kind::StartOver:
-        while (!screens.empty()) screens.pop_back();
+        popAll();
         screens.push_back(std::move(next.screen));
         return;
     case Next::Kind::Quit: quit(); return;

@@ -61,6 +61,7 @@ public:
 
 private:
     void follow(Next next);
+    void popAll();
     void quit();
 
     Session& session;
