@@ -38,17 +38,33 @@ constexpr int MaxStepsPerFrame = 3;
 
 using StepObserver = std::function<void(const StepInput&)>;
 
+// What a player may ask to make a level easier. The world is the same; the
+// game runs slower (shorter steps of game time, the frames as many) and the
+// clock gives more time.
+struct Assists {
+    static constexpr int SlowestPercent = 50, SpeedStep = 10, MostTimePercent = 100, TimeStep = 50;
+    int speedPercent = 100;  // 50 to 100, in tens
+    int moreTimePercent = 0;  // 0, 50 or 100
+
+    bool any() const { return speedPercent != 100 || moreTimePercent != 0; }
+    bool valid() const;
+    // The game time one step takes: TIME_STEP, to the bit, at full speed.
+    float stepTime() const { return float(speedPercent) / (100 * 30); }
+    bool operator==(const Assists&) const = default;
+};
+
 // One level of the world, from its build to its end: stepped with the
 // player's input, its sounds reported in SOUNDS, drawn, and its outcome told.
 // The world is the program's one world, so one level is in play at a time.
 class Level {
 public:
-    // Builds level `number` from random seed `seed` and starts its clock
-    // and camera; needs no screen.
-    Level(int number, uint32_t seed);
+    // Builds level `number` from random seed `seed` with `assists` and starts
+    // its clock and camera; needs no screen.
+    Level(int number, uint32_t seed, Assists assists = {});
 
     int number() const { return levelNumber; }
     uint32_t seed() const { return levelSeed; }
+    const Assists& assists() const { return helped; }
 
     // One step: the camera, the world, the countdown once it is decided.
     void step(const StepInput& input);
@@ -77,6 +93,7 @@ public:
 private:
     int levelNumber = 1;
     uint32_t levelSeed = 0;
+    Assists helped;
     float countdown = 5;  // seconds left once the level is decided
     float finishedClock = -1;
     EmitterRef background;  // lights drifting behind the world, around where the level starts

@@ -55,11 +55,18 @@ float fadeInAlpha(float elapsed) { return elapsed < 0.5f ? 1 - 2 * elapsed : -1;
 
 float fadeOutAlpha(float countdown) { return countdown < 1 ? 1 - countdown : -1; }
 
-Level::Level(int number, uint32_t seed) : levelNumber(number), levelSeed(seed) {
+bool Assists::valid() const {
+    return speedPercent >= SlowestPercent && speedPercent <= 100 && speedPercent % SpeedStep == 0 &&
+           moreTimePercent >= 0 && moreTimePercent <= MostTimePercent && moreTimePercent % TimeStep == 0;
+}
+
+Level::Level(int number, uint32_t seed, Assists assists) : levelNumber(number), levelSeed(seed), helped(assists) {
     SetRandomSeed(int32_t(seed));
     CURRENT_LEVEL = number;
     LEVEL_SKIP = false;
     buildLevel(number);
+    if (helped.moreTimePercent) GOAL->deadline += GOAL->deadline * float(helped.moreTimePercent) / 100;
+    STEP_TIME = helped.stepTime();
     LEVEL_CLOCK->start();
     CAMERA_POSITION = {0, 0};
     CAMERA_ZOOM = 0.5f;
@@ -68,8 +75,9 @@ Level::Level(int number, uint32_t seed) : levelNumber(number), levelSeed(seed) {
 
 void Level::step(const StepInput& input) {
     updateCamera();
-    stepWorld(TIME_STEP, input);
+    stepWorld(STEP_TIME, input);
     if (LEVEL_WON && !LEVEL_SKIP && finishedClock < 0) finishedClock = LEVEL_CLOCK->elapsed;
+    // The end's fade takes its frames whatever the game's speed.
     if (LEVEL_ENDING) countdown -= TIME_STEP;
 }
 

@@ -1,4 +1,5 @@
 // The six levels, all on one shared map of 142 balls and 149 beams.
+#include "game/ways.h"
 #include "game/world.h"
 
 #include <iterator>
@@ -16,15 +17,19 @@ struct LevelSpec {
     float playerX, playerY;
     int hateMode;
     bool dark;
+    // The most the fish's widest part may have to press into beams and balls
+    // on its easiest way home, as the route planner measures it: above every
+    // deal the game's own runs and replays play. A tighter deal is dealt again.
+    float squeeze;
 };
 
 const LevelSpec Levels[6] = {
-    {1, 1, 180, 0, 100, 9, 7.5f, 4, true, 0, 1, 0, -100, 1, false},
-    {1, 1, 180, 50, 0, 12.5f, 20, 12.5f, true, 0, 5, 0, -120, 1, false},
-    {1, 1, 240, 50, 0, 12.5f, 20, 12.5f, true, 0, 5, 0, -120, 0, false},
-    {1.35f, -1.35f, 360, 0, -130, 20, 37.5f, 15, false, 0, 1, -70, -150, 1, true},
-    {1.35f, -1.35f, 540, 0, -130, 30, 50, 17.5f, false, 0, 1, -70, -150, 1, false},
-    {-1.5f, -1.5f, 600, 0, -130, 30, 50, 17.5f, false, 0, 1, -70, -150, 0, true},
+    {1, 1, 180, 0, 100, 9, 7.5f, 4, true, 0, 1, 0, -100, 1, false, 8},
+    {1, 1, 180, 50, 0, 12.5f, 20, 12.5f, true, 0, 5, 0, -120, 1, false, 8},
+    {1, 1, 240, 50, 0, 12.5f, 20, 12.5f, true, 0, 5, 0, -120, 0, false, 8},
+    {1.35f, -1.35f, 360, 0, -130, 20, 37.5f, 15, false, 0, 1, -70, -150, 1, true, 10},
+    {1.35f, -1.35f, 540, 0, -130, 30, 50, 17.5f, false, 0, 1, -70, -150, 1, false, 18},
+    {-1.5f, -1.5f, 600, 0, -130, 30, 50, 17.5f, false, 0, 1, -70, -150, 0, true, 18},
 };
 
 enum BallMark { PUSHED = 0, EXACT = 1, EXACT_HIDDEN = 3, HIDDEN = 2 };
@@ -156,7 +161,26 @@ void BuildMap() {
     IndexMaze();
 }
 
+// Far more than needed: even at level 5, the tightest, most deals are kept.
+constexpr int MaxRedeals = 200;
+
+bool FishGetsHome(float squeeze) {
+    RouteMap ways;
+    ways.plan();
+    return ways.leastPress() <= squeeze;
+}
+
+// A maze that leaves the fish no way home it can squeeze along is dealt
+// again, the balls' pushes drawn on from the same dice; a maze it can get
+// through is kept as it was dealt.
+void DealFairMap(float squeeze) {
+    BuildMap();
+    for (MAZE_REDEALS = 0; MAZE_REDEALS < MaxRedeals && !FishGetsHome(squeeze); ++MAZE_REDEALS) BuildMap();
+}
+
 }  // namespace
+
+float squeezeAllowed(int n) { return Levels[std::clamp(n, 1, 6) - 1].squeeze; }
 
 void buildLevel(int n) {
     FISH = nullptr;
@@ -181,7 +205,7 @@ void buildLevel(int n) {
     FISH->target = PLAYER->main;
     FISH->hateMode = level.hateMode;
     if (level.dark) DARKNESS = true;
-    BuildMap();
+    DealFairMap(level.squeeze);
 }
 
 }  // namespace kelp

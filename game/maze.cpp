@@ -41,6 +41,13 @@ bool Near(const tbeam& beam, const tentity& body, float radius, const BeamFrame&
            distanceSquared(body.position, beam.ballA->position) < reach * reach;
 }
 
+// A red beam keeps 95 % of the speed of what it holds each sub-step of a
+// step at full speed; a shorter sub-step keeps as much per unit of time.
+float HeldVelocity(float dt) {
+    constexpr float FullSpeedSub = 1.0f / 30 / 5;
+    return dt == FullSpeedSub ? 0.95f : std::pow(0.95f, dt / FullSpeedSub);
+}
+
 bool PullToEnd(tentity& body, float radius, const tBall& end, float push) {
     if (!(distanceSquared(end.position, body.position) < radius * radius) || !end.hidden)
         return false;
@@ -106,9 +113,9 @@ void LitBall(tvector glowAt, tvector ballAt, int frame) {
 
 }  // namespace
 
-void tBall::settle(int index) {
+void tBall::settle(int index, float dt) {
     if (!hidden) {
-        settleFace();
+        settleFace(dt);
         if (state == BALL_WARNING && previousState != BALL_WARNING)
             SOUNDS.add({.cue = CUE_WARNING_DRUM, .at = position, .ball = index});
         previousState = state;
@@ -120,11 +127,11 @@ void tBall::settle(int index) {
 }
 
 // A touch flashes the ball for half a second unless a red beam holds it.
-void tBall::settleFace() {
+void tBall::settleFace(float dt) {
     shownState = state;
     if (glowTimer > 0 && state != BALL_WARNING && state != BALL_STRUCK) {
         face = FACE_FLASH;
-        glowTimer -= 1.0f / 30;
+        glowTimer -= dt;
     } else if (state == BALL_IDLE && DARKNESS) {
         face = FACE_DIM;
     } else {
@@ -173,13 +180,13 @@ BallRef newBall(tvector position, int hidden) {
 
 // ---- tbeam -------------------------------------------------------------------------
 
-void tbeam::collideFish(tfish& fish) {
-    for (int i = 0; i < fish.segmentCount; ++i) collide(*fish.segments[i], fish.radii[i]);
+void tbeam::collideFish(tfish& fish, float dt) {
+    for (int i = 0; i < fish.segmentCount; ++i) collide(*fish.segments[i], fish.radii[i], dt);
 }
 
 // ---- tbluebeam ---------------------------------------------------------------------
 
-int tbluebeam::collide(tentity& body, float radius) {
+int tbluebeam::collide(tentity& body, float radius, float) {
     BeamFrame frame = FrameOf(*this, body);
     int result = BEAM_NONE;
     if (!far) {
@@ -259,24 +266,24 @@ void tredbeam::update(float) {
     if (std::fmod(t - f, p) < on && t > f) state = RED_FIRING;
 }
 
-int tredbeam::collide(tentity& body, float radius) {
+int tredbeam::collide(tentity& body, float radius, float dt) {
     if (state != RED_FIRING) return BEAM_NONE;
     BeamFrame frame = FrameOf(*this, body);
     float push = 7000 + 100 * body.mass;
     if (std::fabs(frame.w) < radius && frame.between) {
         float side = frame.w > 0 ? 1.0f : frame.w < 0 ? -1.0f : 0.0f;
         body.addForce(scale(perp(frame.n), side * push));
-        scaleBy(body.velocity, 0.95f);
+        scaleBy(body.velocity, HeldVelocity(dt));
         return BEAM_CAUGHT;
     }
     if (PullToEnd(body, radius, *ballB, push) || PullToEnd(body, radius, *ballA, push)) return BEAM_CAUGHT;
     return BEAM_NONE;
 }
 
-void tredbeam::collideFish(tfish& fish) {
+void tredbeam::collideFish(tfish& fish, float dt) {
     bool caught = false;
     for (int i = 0; i < fish.segmentCount; ++i) {
-        if (collide(*fish.segments[i], fish.radii[i]) != BEAM_NONE) {
+        if (collide(*fish.segments[i], fish.radii[i], dt) != BEAM_NONE) {
             fish.shocked[i] = 1;
             caught = true;
         }

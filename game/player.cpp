@@ -29,8 +29,7 @@ void tplayer::update(float dt) {
     main->update(dt);
 }
 
-void tplayer::decideState(bool calm) {
-    const float frame = 1.0f / 30;
+void tplayer::decideState(bool calm, float dt) {
     state = PLAYER_EASY;
     if (FISH->hateMode != 0 && !(-1 < FISH->hate && FISH->hate < 2.5f)) state = PLAYER_NEUTRAL;
     if (FISH->mood == MOOD_STUNG) state = PLAYER_FRIGHTENED;
@@ -46,19 +45,19 @@ void tplayer::decideState(bool calm) {
     }
     hurt = 0;
     if (hurtTimer > 0) {
-        hurtTimer -= frame;
+        hurtTimer -= dt;
         state = PLAYER_HURT;
     }
     if (spookTimer > 0) {
-        spookTimer -= frame;
+        spookTimer -= dt;
         hurtTimer = 0;
         state = PLAYER_FRIGHTENED;
     }
     if (LEVEL_WON) state = PLAYER_WON;
 }
 
-void tplayer::settle(bool calm) {
-    decideState(calm);
+void tplayer::settle(bool calm, float dt) {
+    decideState(calm, dt);
     if (caught) state = PLAYER_CAUGHT;
     reportNotes();
     previousState = state;

@@ -8,6 +8,7 @@ bool LEVEL_ENDING = false;
 bool LEVEL_WON = false;
 bool LEVEL_SKIP = false;
 const float TIME_STEP = 1.0f / 30;
+float STEP_TIME = TIME_STEP;
 tvector CAMERA_POSITION;
 float CAMERA_ZOOM = 0.5f;
 
@@ -22,6 +23,7 @@ std::vector<BeamRef> BEAMS;
 int LAST_BEAM = 0;
 MazeGrid MAZE;
 bool DARKNESS = false;
+int MAZE_REDEALS = 0;
 
 TickTimerRef FRAME_TIMER;
 ChannelRef BEAM_CHANNEL, REDBEAM_CHANNEL_A, REDBEAM_CHANNEL_B;
@@ -86,11 +88,11 @@ void SubStep(float sub) {
     }
     player.caught = 0;
     c.playerBeams.forEach([&](int i) {
-        int result = BEAMS[i]->collide(body, 15);
+        int result = BEAMS[i]->collide(body, 15, sub);
         if (result == BEAM_CAUGHT) player.caught = 1;
         if (result == BEAM_DEEP) player.hurt = 1;
     });
-    c.fishBeams.forEach([&](int i) { BEAMS[i]->collideFish(fish); });
+    c.fishBeams.forEach([&](int i) { BEAMS[i]->collideFish(fish, sub); });
     c.playerBalls.forEach([&](int i) {
         if (BALLS[i]->collide(body, 15)) player.hurt = 1;
     });
@@ -101,11 +103,11 @@ void SubStep(float sub) {
 
 // The decisions that drawing shows and sounds announce, in the order the
 // world is drawn: red beams warn and strike their balls before the balls settle.
-void Settle(bool calm) {
+void Settle(bool calm, float dt) {
     FISH->settle();
-    PLAYER->settle(calm);
+    PLAYER->settle(calm, dt);
     for (int i = 0; i <= LAST_BEAM; ++i) BEAMS[i]->settle();
-    for (int i = 0; i <= LAST_BALL; ++i) BALLS[i]->settle(i);
+    for (int i = 0; i <= LAST_BALL; ++i) BALLS[i]->settle(i, dt);
 }
 
 void PlayNote(const tplayer& player) { StartSound(NOTE_SOUNDS[RandomIntBetween(0, 3)], player.channel); }
@@ -136,7 +138,7 @@ void stepWorld(float dt, const StepInput& input) {
     float sub = dt / 5;
     for (int step = 0; step < 5; ++step) SubStep(sub);
     for (int i = 0; i <= LAST_BEAM; ++i) BEAMS[i]->update(dt);
-    Settle(input.calm);
+    Settle(input.calm, dt);
 }
 
 void drawWorld() {

@@ -149,7 +149,7 @@ public:
     virtual void wake();
     // End of step: the face to show, its sounds, and the flags made ready for
     // the next step.
-    virtual void settle(int index);
+    virtual void settle(int index, float dt);
     virtual void draw() const;
     virtual void update(float) {}
     virtual bool collide(tentity& body, float radius);
@@ -166,7 +166,7 @@ public:
     int face = FACE_LIT;
 
 private:
-    void settleFace();
+    void settleFace(float dt);
 };
 using BallRef = std::shared_ptr<tBall>;
 
@@ -179,8 +179,9 @@ public:
     virtual void settle() {}
     virtual void draw() const {}
     virtual void update(float) {}
-    virtual int collide(tentity&, float) { return BEAM_NONE; }
-    virtual void collideFish(tfish& fish);
+    // `dt`: the sub-step's length.
+    virtual int collide(tentity&, float, float) { return BEAM_NONE; }
+    virtual void collideFish(tfish& fish, float dt);
 
     BallRef ballA, ballB;
     tvector axis;  // the unit vector from ball A to ball B, which never move
@@ -191,7 +192,7 @@ class tbluebeam : public tbeam {
 public:
     void settle() override;
     void draw() const override;
-    int collide(tentity& body, float radius) override;
+    int collide(tentity& body, float radius, float dt) override;
 
     int far = 1;
     int zapLatch = 0;
@@ -208,8 +209,8 @@ public:
     void settle() override;
     void draw() const override;
     void update(float dt) override;
-    int collide(tentity& body, float radius) override;
-    void collideFish(tfish& fish) override;
+    int collide(tentity& body, float radius, float dt) override;
+    void collideFish(tfish& fish, float dt) override;
 
     float period = 0, onTime = 0, phase = 0;
     int state = RED_OFF;
@@ -282,7 +283,7 @@ public:
     virtual ~tplayer() = default;
     virtual void update(float dt);
     // End of step: the expression, and the notes it asks for.
-    virtual void settle(bool calm);
+    virtual void settle(bool calm, float dt);
     virtual void drawBody() const;
     virtual void drawHead() const;
 
@@ -299,7 +300,7 @@ public:
     ChannelRef channel;
 
 private:
-    void decideState(bool calm);
+    void decideState(bool calm, float dt);
     void reportNotes();
 };
 using PlayerRef = std::shared_ptr<tplayer>;
@@ -375,6 +376,8 @@ extern bool LEVEL_ENDING;
 extern bool LEVEL_WON;
 extern bool LEVEL_SKIP;
 extern const float TIME_STEP;
+// The game time a step takes: TIME_STEP, less while the game runs slower.
+extern float STEP_TIME;
 extern tvector CAMERA_POSITION;
 extern float CAMERA_ZOOM;
 
@@ -389,6 +392,8 @@ extern int LAST_BEAM;
 // The balls and beams sorted by where they are, for the step's contacts.
 extern MazeGrid MAZE;
 extern bool DARKNESS;
+// How many times the latest level's maze was dealt again for the fish to get home.
+extern int MAZE_REDEALS;
 // The way to the goal is shown while it is off screen.
 extern bool SHOW_GOAL_ARROW;
 
@@ -411,7 +416,11 @@ extern SoundRef beam_bound, beam_touch, tick, warning_drum, redbeam;
 
 // ---- Levels and the world step -----------------------------------------------------------
 
+// Builds level n: a maze the fish cannot get through is dealt again.
 void buildLevel(int n);
+// The most the fish's widest part may have to press into beams and balls on
+// its easiest way home in level n's maze, as the route planner measures it.
+float squeezeAllowed(int n);
 // Advances the world by dt with the player's input; needs no screen and draws
 // no random numbers. Ends with every decision the next drawing shows.
 void stepWorld(float dt, const StepInput& input);

@@ -65,7 +65,7 @@ constexpr float SulkedEnough = -2;
 bool fishSeeksPlayer() { return FISH->hateMode != 0; }
 
 tvector stirring() {
-    long step = std::lround(LEVEL_CLOCK->elapsed / TIME_STEP);
+    long step = std::lround(LEVEL_CLOCK->elapsed / STEP_TIME);
     float turn = 2 * std::numbers::pi_v<float> * float(step % StirRound) / StirRound;
     return makeVector(std::cos(turn) * StirPixels, std::sin(turn) * StirPixels);
 }
@@ -203,7 +203,7 @@ float Autopilot::standing() const {
 float Autopilot::outcomeOf(const Move& move) {
     float harm = 0;
     for (int step = 0; step < LookAhead; ++step) {
-        stepWorld(TIME_STEP, inputFor(move));
+        stepWorld(STEP_TIME, inputFor(move));
         if (LEVEL_WON) return -1e6f + float(step);
         if (LEVEL_ENDING) return 1e9f;
         if (PLAYER->caught) harm += HarmCost;
@@ -278,7 +278,7 @@ std::vector<tvector> Autopilot::foresee(int steps) {
     Move wasChosen = chosen;
     int wasUntil = stepsUntilDecision, wasResort = stepsOfResort;
     for (int step = 0; step < steps && !LEVEL_ENDING; ++step) {
-        stepWorld(TIME_STEP, next());
+        stepWorld(STEP_TIME, next());
         way.push_back(PLAYER->main->position);
     }
     foresight.restore();

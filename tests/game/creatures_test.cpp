@@ -118,37 +118,37 @@ TEST_F(Headless, PlayerFacesShowHurtAndFright) {
     tplayer& player = *PLAYER;
     FISH->hate = 0;  // neither fleeing nor resting: easy
     player.hurt = 1;
-    player.settle(false);
+    player.settle(false, TIME_STEP);
     EXPECT_EQ(player.state, PLAYER_HURT);
     for (int frame = 0; frame < 4; ++frame) {
-        player.settle(false);
+        player.settle(false, TIME_STEP);
         EXPECT_EQ(player.state, PLAYER_HURT) << frame;
     }
-    player.settle(false);
+    player.settle(false, TIME_STEP);
     EXPECT_EQ(player.state, PLAYER_EASY);
 
     player.hurt = 1;
     FISH->mood = MOOD_CHARGING;
     FISH->head->position = player.main->position;
-    player.settle(false);
+    player.settle(false, TIME_STEP);
     EXPECT_EQ(player.state, PLAYER_FRIGHTENED);
     EXPECT_FLOAT_EQ(player.hurtTimer, 0.0f);
     FISH->mood = MOOD_CALM;
     FISH->head->position = {5000, 5000};
-    for (int frame = 0; frame < 14; ++frame) player.settle(false);
+    for (int frame = 0; frame < 14; ++frame) player.settle(false, TIME_STEP);
     EXPECT_EQ(player.state, PLAYER_FRIGHTENED);
-    player.settle(false);
-    player.settle(false);
+    player.settle(false, TIME_STEP);
+    player.settle(false, TIME_STEP);
     EXPECT_NE(player.state, PLAYER_FRIGHTENED);
 }
 
 TEST_F(Headless, HoldingWhileFrightenedIsNotHolding) {
     Build(1);
     FISH->hate = 0;
-    PLAYER->settle(true);
+    PLAYER->settle(true, TIME_STEP);
     EXPECT_EQ(PLAYER->state, PLAYER_HOLDING);
     FISH->mood = MOOD_STUNG;
-    PLAYER->settle(true);
+    PLAYER->settle(true, TIME_STEP);
     EXPECT_EQ(PLAYER->state, PLAYER_FRIGHTENED);
 }
 

@@ -13,8 +13,8 @@ struct BeamCase {
     int CollideAt(float y) {
         body->position = {100, y};
         body->force = {};
-        beam->collide(*body, 15);  // the first call of a frame only notices the body
-        return beam->collide(*body, 15);
+        beam->collide(*body, 15, TIME_STEP / 5);  // the first call of a frame only notices the body
+        return beam->collide(*body, 15, TIME_STEP / 5);
     }
     tbluebeam& blue() { return static_cast<tbluebeam&>(*beam); }
 };
@@ -54,12 +54,12 @@ TEST(BlueBeams, OnlyHiddenEndsGetACap) {
     BallRef a = newBall({0, 0}, 0), hidden = newBall({200, 0}, 1), visible = newBall({200, 0}, 0);
     EntityRef body = newEntity({219, 0}, 10);
     BeamRef capped = newBlueBeam(a, hidden), open = newBlueBeam(a, visible);
-    capped->collide(*body, 15);
-    EXPECT_EQ(capped->collide(*body, 15), BEAM_CONTACT);
+    capped->collide(*body, 15, TIME_STEP / 5);
+    EXPECT_EQ(capped->collide(*body, 15, TIME_STEP / 5), BEAM_CONTACT);
     EXPECT_GT(body->force.x, 0.0f);
     body->force = {};
-    open->collide(*body, 15);
-    EXPECT_EQ(open->collide(*body, 15), BEAM_NONE);
+    open->collide(*body, 15, TIME_STEP / 5);
+    EXPECT_EQ(open->collide(*body, 15, TIME_STEP / 5), BEAM_NONE);
     EXPECT_EQ(body->force.x, 0.0f);
     EXPECT_FALSE(hidden->collide(*body, 15));
     EXPECT_TRUE(visible->collide(*body, 15));  // 19 < 25 - 0.5: the ball itself touches
@@ -85,18 +85,18 @@ TEST(RedBeams, AFiringBeamDragsBodiesOntoItsLineAndStingsTheFish) {
     RedStateAt(*beam, 1);
     EntityRef body = newEntity({50, 5}, 10);
     body->velocity = {0, 100};
-    EXPECT_EQ(beam->collide(*body, 15), BEAM_CAUGHT);
+    EXPECT_EQ(beam->collide(*body, 15, TIME_STEP / 5), BEAM_CAUGHT);
     EXPECT_LT(body->force.y, 0.0f);  // towards the line
     EXPECT_FLOAT_EQ(body->velocity.y, 95.0f);
     body->position = {50, 20};
-    EXPECT_EQ(beam->collide(*body, 15), BEAM_NONE);
+    EXPECT_EQ(beam->collide(*body, 15, TIME_STEP / 5), BEAM_NONE);
     FishRef fish = newFish({50, 0}, 20, 9, 7.5f, 4, {0, 1});
-    beam->collideFish(*fish);
+    beam->collideFish(*fish, TIME_STEP / 5);
     EXPECT_EQ(fish->shocked[0], 1);
     EXPECT_FLOAT_EQ(fish->sting, 0.5f);
     RedStateAt(*beam, 7);
     body->position = {50, 5};
-    EXPECT_EQ(beam->collide(*body, 15), BEAM_NONE);
+    EXPECT_EQ(beam->collide(*body, 15, TIME_STEP / 5), BEAM_NONE);
 }
 
 TEST(Balls, PushTouchWakeAndMarks) {
