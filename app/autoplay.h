@@ -20,10 +20,12 @@ struct AutoplayResult {
     float nearestAt = 0;         // so many seconds into the level
 };
 
-// Level `level` built from random seed `seed`, searched by the autopilot for
-// a win; the play it found is recorded when a recorder is given. The search
-// ends early, undecided, once `stop` says so.
+// Level `level` built from random seed `seed` with `assists`, searched by the
+// autopilot for a win; the play it found is recorded when a recorder is
+// given. The search ends early, undecided, once `stop` says so.
 AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder = nullptr,
-                             const std::function<bool()>& stop = {});
+                             const std::function<bool()>& stop = {}, const kelp::Assists& assists = {});
+// The autopilot playing straight on, as in the window: never going back.
+AutoplayResult autoplayStraight(int level, uint32_t seed, const kelp::Assists& assists = {});
 
 }  // namespace kelp_app

@@ -15,6 +15,8 @@ namespace {
 
 constexpr float HeaderY = 150, FirstRowY = 320, RowHeight = 64;
 constexpr float PanelLeft = 110, PanelRight = 690;
+// A note under a value fits the panel's width.
+constexpr float NoteScale = 1.25f;
 
 ImageRef labels, titleName;
 
@@ -123,10 +125,20 @@ void DrawMenu(const Menu& menu, int titleLabel) {
         }
         SetDrawAlpha(item.enabled ? 1 : 0.35f);
         DrawImageAt(labels, labelX, y, item.label);
+        bool noted = !item.note.empty();
         if (!item.value.empty()) {
             SetDrawColor(230, 240, 200);
-            DrawSmallPrint(item.value, 520, y, false);
+            DrawSmallPrint(item.value, 520, noted ? y - 9 : y, false);
         }
+        if (noted) {
+            SetDrawColor(170, 215, 205);
+            DrawSmallPrint(item.note, 520, y + 14, false, NoteScale);
+        }
+    }
+    if (!menu.footnote.empty()) {
+        resetDrawState();
+        SetDrawColor(200, 225, 220);
+        DrawSmallPrint(menu.footnote, 400, RowY(int(menu.items.size())), true, NoteScale);
     }
     DrawHint("Arrows and Enter, or the mouse    M: mute    - +: volume");
 }

@@ -2,8 +2,10 @@
 #include "app/menu.h"
 
 #include "assets/labels.h"
+#include "game/game.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace kelp_app {
@@ -14,7 +16,8 @@ namespace {
 
 bool Adjustable(Command command) {
     return command == Command::Volume || command == Command::PointerSpeed || command == Command::Mute ||
-           command == Command::FullScreen || command == Command::GoalArrow || command == Command::CardsWait;
+           command == Command::FullScreen || command == Command::GoalArrow || command == Command::CardsWait ||
+           command == Command::GameSpeed || command == Command::MoreTime;
 }
 
 // The next enabled item from `from` in steps of `step`, wrapping; `from` when none.
@@ -33,9 +36,15 @@ Command BackCommand(const std::vector<MenuItem>& items) {
     return Command::Back;
 }
 
-MenuItem Item(int label, Command command, bool enabled = true) { return {label, command, 0, enabled, ""}; }
+MenuItem Item(int label, Command command, bool enabled = true) { return {label, command, 0, enabled, "", ""}; }
 
 std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+std::string Percent(int value, bool withSign) {
+    char text[16];
+    std::snprintf(text, sizeof text, withSign ? "%+d%%" : "%d%%", value);
+    return text;
+}
 
 }  // namespace
 
@@ -86,7 +95,9 @@ Menu levelsMenu(const Progress& progress) {
     for (int level = 1; level <= Progress::Levels; ++level) {
         MenuItem item = Item(Cell("Level 1") + level - 1, Command::PlayLevel, level <= progress.reached);
         item.level = level;
+        int assisted = progress.assistedBestMillis[size_t(level - 1)];
         item.value = level <= progress.reached ? formatTime(progress.bestMillis[size_t(level - 1)]) : "";
+        if (level <= progress.reached && assisted > 0) item.note = "assisted " + formatTime(assisted);
         menu.items.push_back(item);
     }
     menu.items.push_back(Item(Cell("Back"), Command::Back));
@@ -99,7 +110,17 @@ Menu settingsMenu(const Settings& settings) {
     menu.items = {Item(Cell("Volume"), Command::Volume), Item(Cell("Mute"), Command::Mute),
                   Item(Cell("Full screen"), Command::FullScreen), Item(Cell("Pointer speed"), Command::PointerSpeed),
                   Item(Cell("Way to the goal"), Command::GoalArrow),
-                  Item(Cell("Story cards wait for a key"), Command::CardsWait), Item(Cell("Back"), Command::Back)};
+                  Item(Cell("Story cards wait for a key"), Command::CardsWait), Item(Cell("Assist"), Command::Assist),
+                  Item(Cell("Back"), Command::Back)};
+    showSettings(menu, settings);
+    return menu;
+}
+
+Menu assistMenu(const Settings& settings) {
+    Menu menu;
+    menu.items = {Item(Cell("Game speed"), Command::GameSpeed), Item(Cell("More time"), Command::MoreTime),
+                  Item(Cell("Back"), Command::Back)};
+    menu.footnote = "From the next level started; best times with assists are kept apart";
     showSettings(menu, settings);
     return menu;
 }
@@ -110,9 +131,12 @@ void showSettings(Menu& menu, const Settings& s) {
         case Command::Volume: item.value = std::to_string(s.volume) + " / " + std::to_string(Settings::MaxVolume); break;
         case Command::Mute: item.value = OnOff(s.muted); break;
         case Command::FullScreen: item.value = OnOff(s.fullScreen); break;
-        case Command::PointerSpeed: item.value = std::to_string(s.pointerSpeed) + "%"; break;
+        case Command::PointerSpeed: item.value = Percent(s.pointerSpeed, false); break;
         case Command::GoalArrow: item.value = OnOff(s.goalArrow); break;
         case Command::CardsWait: item.value = OnOff(s.cardsWait); break;
+        case Command::Assist: item.value = OnOff(assistsOf(s).any()); break;
+        case Command::GameSpeed: item.value = Percent(s.gameSpeed, false); break;
+        case Command::MoreTime: item.value = Percent(s.moreTime, true); break;
         default: break;
         }
     }
@@ -134,9 +158,25 @@ bool applySetting(Settings& s, const MenuChoice& choice) {
     case Command::FullScreen: s.fullScreen = !s.fullScreen; break;
     case Command::GoalArrow: s.goalArrow = !s.goalArrow; break;
     case Command::CardsWait: s.cardsWait = !s.cardsWait; break;
+    case Command::GameSpeed:
+        s.gameSpeed = std::clamp(s.gameSpeed + step * kelp::Assists::SpeedStep, kelp::Assists::SlowestPercent, 100);
+        break;
+    case Command::MoreTime:
+        s.moreTime = std::clamp(s.moreTime + step * kelp::Assists::TimeStep, 0, kelp::Assists::MostTimePercent);
+        break;
     default: break;
     }
     return !(s == before);
+}
+
+kelp::Assists assistsOf(const Settings& settings) { return {settings.gameSpeed, settings.moreTime}; }
+
+std::string describeAssists(const kelp::Assists& assists) {
+    std::string speed = assists.speedPercent != 100 ? "game speed " + Percent(assists.speedPercent, false) : "";
+    std::string time = assists.moreTimePercent != 0 ? "more time " + Percent(assists.moreTimePercent, true) : "";
+    std::string both = speed + (!speed.empty() && !time.empty() ? ", " : "") + time;
+    if (!both.empty()) both[0] = char(std::toupper(static_cast<unsigned char>(both[0])));
+    return both;
 }
 
 std::string formatTime(int millis) {

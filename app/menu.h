@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
+namespace kelp {
+struct Assists;
+}
+
 namespace kelp_app {
 
 enum class Command {
     None, Continue, NewGame, Levels, Settings, Quit, Resume, Restart, QuitToTitle, QuitGame, Back,
     PlayLevel, Volume, Mute, FullScreen, PointerSpeed, GoalArrow, CardsWait,
+    Assist, GameSpeed, MoreTime,
     ShowWay,  // the autopilot's way ahead, shown before play resumes
     Idle,     // the menu was left untouched for a while
 };
@@ -22,6 +27,7 @@ struct MenuItem {
     int level = 0;          // PlayLevel: which
     bool enabled = true;
     std::string value;      // shown beside the label, in small print
+    std::string note;       // smaller, under the value
 };
 
 // One frame's worth of the player's hands on a menu.
@@ -52,6 +58,7 @@ struct Menu {
     std::vector<MenuItem> items;
     std::vector<Shortcut> shortcuts;
     int selected = 0;
+    std::string footnote;  // a line under the items
 
     MenuChoice handle(const MenuInput& input);
 };
@@ -62,7 +69,9 @@ Menu titleMenu(const Progress& progress);
 Menu pauseMenu();
 Menu levelsMenu(const Progress& progress);
 Menu settingsMenu(const Settings& settings);
-// Refreshes the values shown beside a settings menu's items.
+// Game speed and more time.
+Menu assistMenu(const Settings& settings);
+// Refreshes the values shown beside a settings or assist menu's items.
 void showSettings(Menu& menu, const Settings& settings);
 
 // Applies a settings command; true when something changed.
@@ -70,5 +79,9 @@ bool applySetting(Settings& settings, const MenuChoice& choice);
 
 // "1:05.250"; "-" for no time.
 std::string formatTime(int millis);
+// The assists the settings ask for.
+kelp::Assists assistsOf(const Settings& settings);
+// "Game speed 70%, more time +50%": the assists that are on; empty for none.
+std::string describeAssists(const kelp::Assists& assists);
 
 }  // namespace kelp_app

@@ -65,8 +65,13 @@ Next LevelsScreen::choose(const MenuChoice& choice) {
 }
 
 SettingsScreen::SettingsScreen(Session& session, BackdropRef backdrop)
-    : MenuScreen(session, std::move(backdrop), settingsMenu(session.effective()), Cell("Settings")),
-      shown(session.effective()) {}
+    : SettingsScreen(session, std::move(backdrop), settingsMenu(session.effective()), Cell("Settings")) {}
+
+SettingsScreen::SettingsScreen(Session& session, BackdropRef backdrop, Menu menu, int titleLabel)
+    : MenuScreen(session, std::move(backdrop), std::move(menu), titleLabel), shown(session.effective()) {}
+
+AssistScreen::AssistScreen(Session& session, BackdropRef backdrop)
+    : SettingsScreen(session, std::move(backdrop), assistMenu(session.effective()), Cell("Assist")) {}
 
 // The keys that work anywhere change settings too: the values follow them.
 Next SettingsScreen::update(const FrameInput& input) {
@@ -80,6 +85,7 @@ Next SettingsScreen::update(const FrameInput& input) {
 
 Next SettingsScreen::choose(const MenuChoice& choice) {
     if (choice.command == Command::Back) return Next::pop();
+    if (choice.command == Command::Assist) return Next::push(std::make_unique<AssistScreen>(session, backdrop));
     Settings wanted = session.effective();
     if (applySetting(wanted, choice)) session.change(wanted);
     return Next::stay();

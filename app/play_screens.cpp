@@ -14,7 +14,9 @@ namespace kelp_app {
 
 namespace {
 
-constexpr float TimeLeftY = 222;
+constexpr float TimeLeftY = 222, AssistedBelow = 24;
+// The assists in force, under a level's card.
+constexpr float CardAssistsY = 690;
 // How much the frozen level's picture is darkened under the pause menu.
 constexpr float PauseDim = 0.55f;
 // "Show me the way": five seconds of the autopilot's way, shown for three.
@@ -53,18 +55,29 @@ Next CardScreen::after() {
     return Next::startOver(std::make_unique<TitleScreen>(session));
 }
 
+void CardScreen::drawAssists(float alpha) const {
+    std::string assisted = card <= LastLevel ? describeAssists(session.assists()) : "";
+    if (assisted.empty()) return;
+    resetDrawState();
+    SetDrawColor(230, 240, 200);
+    SetDrawAlpha(alpha);
+    DrawSmallPrint("Assist: " + assisted, 400, CardAssistsY, true);
+    resetDrawState();
+}
+
 void CardScreen::draw() {
     if (blackFrames < 0) {
         drawCard(card, cardAlpha(frame));
+        drawAssists(cardAlpha(frame));
         return;
     }
     SetClearColor(0, 0, 0);
     ClearScreen();
 }
 
-FrozenLevel::FrozenLevel()
+FrozenLevel::FrozenLevel(const Assists& assists)
     : picture(CreateBlankImage(GetScreenWidth(), GetScreenHeight(), 1, 0)),
-      timeLeft("Time left " + ClockText(GOAL->remaining())) {
+      timeLeft("Time left " + ClockText(GOAL->remaining())), assisted(describeAssists(assists)) {
     CaptureScreenToImage(picture, 0, 0);
     AudioHoldVoices(true);
 }
@@ -81,6 +94,7 @@ void FrozenLevel::draw() {
     resetDrawState();
     SetDrawColor(230, 240, 200);
     DrawSmallPrint(timeLeft, 400, TimeLeftY, true);
+    if (!assisted.empty()) DrawSmallPrint(assisted, 400, TimeLeftY + AssistedBelow, true, 1.5f);
     resetDrawState();
 }
 
@@ -91,8 +105,9 @@ LevelScreen::LevelScreen(Session& session, int number) : session(session) {
 
 void LevelScreen::start() {
     auto seed = uint32_t(GetRandomSeed());
-    session.levelStarting(CURRENT_LEVEL, seed);
-    level.emplace(CURRENT_LEVEL, seed);
+    Assists assists = session.assists();
+    session.levelStarting(CURRENT_LEVEL, seed, assists);
+    level.emplace(CURRENT_LEVEL, seed, assists);
     play(1, {});
 }
 
@@ -101,7 +116,7 @@ Next LevelScreen::update(const FrameInput& input) {
         if (input.pressed(Keys::Digit(k))) level->skipTo(k);
     if (level->skipped()) session.levelKey(CURRENT_LEVEL);
     if (input.pressed(Keys::Escape) || input.pressed(Keys::Letter('P')) || input.focusLost) {
-        frozen = std::make_shared<FrozenLevel>();
+        frozen = std::make_shared<FrozenLevel>(level->assists());
         MOUSE->release();
         return Next::push(std::make_unique<PauseScreen>(session, frozen, restart));
     }

@@ -1,6 +1,7 @@
 // The replay file, little-endian throughout:
 //   "KGREPLAY", u32 version, u32 level count, then per level
-//   u32 level, u32 seed, u32 step count, steps of (f32 x, f32 y, u8 flags),
+//   u32 level, u32 seed, [version 2: u8 game speed %, u8 more time %,]
+//   u32 step count, steps of (f32 x, f32 y, u8 flags),
 //   u32 checksum count, u64 checksums; and last a u64 FNV-1a of all before.
 // Flags: bit 0 the button, bits 1-3 a level key.
 #include "app/replay.h"
@@ -20,7 +21,6 @@ namespace kelp_app {
 namespace {
 
 constexpr char Magic[8] = {'K', 'G', 'R', 'E', 'P', 'L', 'A', 'Y'};
-constexpr uint32_t Version = 1;
 constexpr size_t StepBytes = 9;
 
 uint64_t Fnv1a(const char* bytes, size_t size) {
@@ -67,11 +67,22 @@ bool Fail(std::string& error, const std::string& why) {
 // A step a pointer could have made: finite, and within any hand's reach.
 bool Plausible(float offset) { return std::isfinite(offset) && std::abs(offset) <= MaxReplayOffset; }
 
-bool DecodeLevel(Reader& in, ReplayLevel& level, size_t index, std::string& error) {
+bool DecodeAssists(Reader& in, uint32_t version, kelp::Assists& assists) {
+    assists = {};
+    if (version < 2) return true;
+    uint8_t speed = 0, time = 0;
+    if (!in.get(speed) || !in.get(time)) return false;
+    assists = {speed, time};
+    return true;
+}
+
+bool DecodeLevel(Reader& in, uint32_t version, ReplayLevel& level, size_t index, std::string& error) {
     std::string where = "level record " + std::to_string(index + 1);
     uint32_t number = 0, seed = 0, steps = 0, sums = 0;
-    if (!in.get(number) || !in.get(seed) || !in.get(steps)) return Fail(error, "truncated in " + where);
+    if (!in.get(number) || !in.get(seed) || !DecodeAssists(in, version, level.assists) || !in.get(steps))
+        return Fail(error, "truncated in " + where);
     if (number < 1 || number > 6) return Fail(error, where + " names level " + std::to_string(number));
+    if (!level.assists.valid()) return Fail(error, where + " asks for assists the game does not have");
     if (steps > MaxReplaySteps) return Fail(error, where + " claims " + std::to_string(steps) + " steps");
     if (in.left < uint64_t(steps) * StepBytes) return Fail(error, "truncated in the steps of " + where);
     level.level = int(number);
@@ -110,14 +121,14 @@ bool HashOf(std::istream& in, uint64_t size, uint64_t& hash) {
 
 // The magic, the version, the file's own checksum, then the level count. The
 // stream is left at the first level record, with `left` the bytes of records.
-bool ReadHeader(std::istream& in, uint64_t size, uint32_t& count, uint64_t& left, std::string& error) {
+bool ReadHeader(std::istream& in, uint64_t size, uint32_t& version, uint32_t& count, uint64_t& left,
+                std::string& error) {
     char magic[sizeof Magic] = {};
     if (size < sizeof Magic + 16 || !in.read(magic, sizeof magic) || std::memcmp(magic, Magic, sizeof Magic) != 0)
         return Fail(error, "not a Kelp Garden replay");
     Reader header(in, 8);
-    uint32_t version = 0;
     header.get(version);
-    if (version != Version) return Fail(error, "replay version " + std::to_string(version) + " is not known here");
+    if (version < 1 || version > ReplayVersion) return Fail(error, "replay version " + std::to_string(version) + " is not known here");
     uint64_t hash = 0, stored = 0;
     in.clear();
     in.seekg(0);
@@ -136,13 +147,20 @@ bool ReadHeader(std::istream& in, uint64_t size, uint32_t& count, uint64_t& left
 }  // namespace
 
 std::string encodeReplay(const Replay& replay) {
+    bool assisted = std::any_of(replay.levels.begin(), replay.levels.end(),
+                                [](const ReplayLevel& level) { return level.assists.any(); });
+    uint32_t version = replay.version == 1 && !assisted ? 1 : ReplayVersion;
     Writer out;
     out.text.append(Magic, sizeof Magic);
-    out.put(Version);
+    out.put(version);
     out.put(uint32_t(replay.levels.size()));
     for (const ReplayLevel& level : replay.levels) {
         out.put(uint32_t(level.level));
         out.put(level.seed);
+        if (version >= 2) {
+            out.put(uint8_t(level.assists.speedPercent));
+            out.put(uint8_t(level.assists.moreTimePercent));
+        }
         out.put(uint32_t(level.steps.size()));
         for (const ReplayStep& step : level.steps) {
             out.put(step.x);
@@ -158,14 +176,15 @@ std::string encodeReplay(const Replay& replay) {
 
 bool decodeReplay(const std::string& bytes, Replay& replay, std::string& error) {
     std::istringstream in(bytes);
-    uint32_t count = 0;
+    uint32_t version = 0, count = 0;
     uint64_t left = 0;
-    if (!ReadHeader(in, bytes.size(), count, left, error)) return false;
+    if (!ReadHeader(in, bytes.size(), version, count, left, error)) return false;
     Reader records(in, left);
     Replay read;
+    read.version = version;
     read.levels.resize(count);
     for (size_t i = 0; i < count; ++i)
-        if (!DecodeLevel(records, read.levels[i], i, error)) return false;
+        if (!DecodeLevel(records, version, read.levels[i], i, error)) return false;
     if (records.left != 0) return Fail(error, "has " + std::to_string(records.left) + " bytes too many");
     replay = std::move(read);
     return true;
@@ -179,7 +198,7 @@ bool ReplayFileReader::open(const std::filesystem::path& path, std::string& erro
     file.open(path, std::ios::binary);
     if (!file) return Fail(error, "cannot read " + path.string());
     uint64_t start = 0;
-    if (ReadHeader(file, size, count, left, error) && checkRecords(start, error)) {
+    if (ReadHeader(file, size, fileVersion, count, left, error) && checkRecords(start, error)) {
         file.seekg(std::streamoff(start));
         read = 0;
         return true;
@@ -204,7 +223,7 @@ bool ReplayFileReader::checkRecords(uint64_t& start, std::string& error) {
 bool ReplayFileReader::next(ReplayLevel& level, std::string& error) {
     if (read == count) return false;
     Reader records(file, left);
-    if (!DecodeLevel(records, level, read, error)) return false;
+    if (!DecodeLevel(records, fileVersion, level, read, error)) return false;
     left = records.left;
     ++read;
     return true;
@@ -214,17 +233,19 @@ bool readReplayFile(const std::filesystem::path& path, Replay& replay, std::stri
     ReplayFileReader file;
     if (!file.open(path, error)) return false;
     Replay whole;
+    whole.version = file.version();
     for (ReplayLevel level; file.next(level, error);) whole.levels.push_back(std::move(level));
     if (!error.empty()) return false;
     replay = std::move(whole);
     return true;
 }
 
-void ReplayRecorder::beginLevel(int level, uint32_t seed) {
+void ReplayRecorder::beginLevel(int level, uint32_t seed, kelp::Assists assists) {
     endLevel();
     ReplayLevel started;
     started.level = level;
     started.seed = seed;
+    started.assists = assists;
     // Room for a whole level, so that recording a step allocates nothing.
     started.steps.reserve(6000);
     started.checksums.reserve(6000 / ChecksumEvery + 2);
@@ -261,7 +282,7 @@ ReplayPlayer::ReplayPlayer(ReplayFileReader& file)
 
 bool ReplayPlayer::beginLevel() {
     if (!readLevel(recorded, outcome.error)) return false;
-    playing.emplace(recorded.level, recorded.seed);
+    playing.emplace(recorded.level, recorded.seed, recorded.assists);
     nextStep = nextChecksum = 0;
     levelOpen = true;
     return true;

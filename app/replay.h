@@ -24,12 +24,18 @@ struct ReplayStep {
 struct ReplayLevel {
     int level = 1;
     uint32_t seed = 0;  // the random generator's when the level was built
+    kelp::Assists assists;
     std::vector<ReplayStep> steps;
     // The world's checksum after every ChecksumEvery-th step, then at the end.
     std::vector<uint64_t> checksums;
 };
 
+// Version 2 keeps each level's assists; version 1, from before there were
+// any, is read and written back as it was.
+constexpr uint32_t ReplayVersion = 2;
+
 struct Replay {
+    uint32_t version = ReplayVersion;
     std::vector<ReplayLevel> levels;
 };
 
@@ -53,11 +59,13 @@ public:
     bool open(const std::filesystem::path& path, std::string& error);
     // The next level record; false after the last, or with `error` set.
     bool next(ReplayLevel& level, std::string& error);
+    uint32_t version() const { return fileVersion; }
 
 private:
     bool checkRecords(uint64_t& start, std::string& error);
 
     std::ifstream file;
+    uint32_t fileVersion = 0;
     uint32_t count = 0, read = 0;  // level records in the file, and read so far
     uint64_t left = 0;             // bytes of level records not yet read
 };
@@ -67,7 +75,7 @@ bool readReplayFile(const std::filesystem::path& path, Replay& replay, std::stri
 // Records a game as it is played: levels begin, steps are taken, levels end.
 class ReplayRecorder {
 public:
-    void beginLevel(int level, uint32_t seed);
+    void beginLevel(int level, uint32_t seed, kelp::Assists assists = {});
     void step(const kelp::StepInput& input);
     void levelKey(int level);
     void endLevel();

@@ -3,6 +3,8 @@
 // or mistyped by hand, are passed over.
 #include "app/saved.h"
 
+#include "game/game.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -29,10 +31,12 @@ namespace {
 
 using Lines = std::map<std::string, std::string>;
 
-constexpr std::string_view SettingsKeys[] = {"volume",     "muted",     "full-screen",
-                                             "pointer-speed", "goal-arrow", "cards-wait"};
-constexpr std::string_view ProgressKeys[] = {"reached", "resume", "best-1", "best-2",
-                                             "best-3",  "best-4", "best-5", "best-6"};
+constexpr std::string_view SettingsKeys[] = {"volume",     "muted",      "full-screen", "pointer-speed",
+                                             "goal-arrow", "cards-wait", "game-speed",  "more-time"};
+constexpr std::string_view ProgressKeys[] = {
+    "reached",         "resume",          "best-1",          "best-2",          "best-3",          "best-4",
+    "best-5",          "best-6",          "best-assisted-1", "best-assisted-2", "best-assisted-3", "best-assisted-4",
+    "best-assisted-5", "best-assisted-6"};
 
 bool IsKnown(const std::string& key, std::span<const std::string_view> known) {
     return std::find(known.begin(), known.end(), key) != known.end();
@@ -87,6 +91,14 @@ bool ParseInt(const std::string& text, int low, int high, int& out) {
 bool ReadInt(const Lines& lines, const std::string& key, int low, int high, int& out) {
     auto found = lines.find(key);
     return found != lines.end() && ParseInt(found->second, low, high, out);
+}
+
+// A whole number of `step`s in [low, high].
+bool ReadStepped(const Lines& lines, const std::string& key, int low, int high, int step, int& out) {
+    int value = 0;
+    if (!ReadInt(lines, key, low, high, value) || (value - low) % step != 0) return false;
+    out = value;
+    return true;
 }
 
 bool ReadBool(const Lines& lines, const std::string& key, bool& out) {
@@ -220,11 +232,11 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-void Progress::recordWin(int level, int millis) {
+void Progress::recordWin(int level, int millis, bool assisted) {
     if (level < 1 || level > Levels) return;
     reached = std::max(reached, std::min(level + 1, Levels));
     resume = std::min(level + 1, Levels);
-    int& best = bestMillis[size_t(level - 1)];
+    int& best = (assisted ? assistedBestMillis : bestMillis)[size_t(level - 1)];
     if (millis > 0 && (best == 0 || millis < best)) best = std::min(millis, MaxBestMillis);
 }
 
@@ -241,6 +253,8 @@ std::string formatSettings(const Settings& s, const std::string& kept) {
         {"pointer-speed", std::to_string(s.pointerSpeed)},
         {"goal-arrow", Yes(s.goalArrow)},
         {"cards-wait", Yes(s.cardsWait)},
+        {"game-speed", std::to_string(s.gameSpeed)},
+        {"more-time", std::to_string(s.moreTime)},
     };
     auto line = [](std::string_view key, const std::string& value) { return std::string(key) + " = " + value + "\n"; };
     std::string text = kept.empty() ? "# Kelp Garden settings\n" : "";
@@ -269,6 +283,8 @@ std::string formatProgress(const Progress& p) {
                        "resume = " + std::to_string(p.resume) + "\n";
     for (int level = 1; level <= Progress::Levels; ++level)
         text += "best-" + std::to_string(level) + " = " + Seconds(p.bestMillis[size_t(level - 1)]) + "\n";
+    for (int level = 1; level <= Progress::Levels; ++level)
+        text += "best-assisted-" + std::to_string(level) + " = " + Seconds(p.assistedBestMillis[size_t(level - 1)]) + "\n";
     return text;
 }
 
@@ -284,7 +300,11 @@ bool parseSettings(const std::string& text, Settings& s, std::vector<std::string
            absentOr("pointer-speed", ReadInt(lines, "pointer-speed", Settings::MinPointerSpeed,
                                              Settings::MaxPointerSpeed, s.pointerSpeed)) &&
            absentOr("goal-arrow", ReadBool(lines, "goal-arrow", s.goalArrow)) &&
-           absentOr("cards-wait", ReadBool(lines, "cards-wait", s.cardsWait));
+           absentOr("cards-wait", ReadBool(lines, "cards-wait", s.cardsWait)) &&
+           absentOr("game-speed", ReadStepped(lines, "game-speed", kelp::Assists::SlowestPercent, 100,
+                                                       kelp::Assists::SpeedStep, s.gameSpeed)) &&
+           absentOr("more-time", ReadStepped(lines, "more-time", 0, kelp::Assists::MostTimePercent,
+                                                      kelp::Assists::TimeStep, s.moreTime));
 }
 
 bool parseProgress(const std::string& text, Progress& p, std::vector<std::string>* passedOver) {
@@ -292,8 +312,12 @@ bool parseProgress(const std::string& text, Progress& p, std::vector<std::string
     if (!SplitLines(text, ProgressKeys, lines, passedOver) || !ReadInt(lines, "reached", 1, Progress::Levels, p.reached) ||
         !ReadInt(lines, "resume", 1, p.reached, p.resume))
         return false;
-    for (int level = 1; level <= Progress::Levels; ++level)
+    for (int level = 1; level <= Progress::Levels; ++level) {
         if (!ReadBest(lines, "best-" + std::to_string(level), p.bestMillis[size_t(level - 1)])) return false;
+        // Assisted times came later: a file from before has none.
+        std::string assisted = "best-assisted-" + std::to_string(level);
+        if (lines.count(assisted) && !ReadBest(lines, assisted, p.assistedBestMillis[size_t(level - 1)])) return false;
+    }
     return true;
 }
 

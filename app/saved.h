@@ -21,6 +21,9 @@ struct Settings {
     int pointerSpeed = 100;   // percent
     bool goalArrow = true;
     bool cardsWait = true;    // a story card stays until a key or a click passes it
+    // Assists, from the next level built on.
+    int gameSpeed = 100;      // percent of full speed: 50 to 100, in tens
+    int moreTime = 0;         // percent more on the level's clock: 0, 50 or 100
 
     bool operator==(const Settings&) const = default;
 };
@@ -31,9 +34,11 @@ struct Progress {
     int reached = 1;  // the furthest level the player may start
     int resume = 1;   // where Continue starts: the level lost or left, or the next
     std::array<int, Levels> bestMillis{};  // the fastest win of each level; 0 for none
+    std::array<int, Levels> assistedBestMillis{};  // the same, of wins with assists
 
-    // A win of `level`, `millis` long (negative: no time, as for a skip).
-    void recordWin(int level, int millis);
+    // A win of `level`, `millis` long (negative: no time, as for a skip),
+    // with assists or without.
+    void recordWin(int level, int millis, bool assisted = false);
     bool operator==(const Progress&) const = default;
 };
 

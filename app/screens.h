@@ -37,11 +37,11 @@ private:
     std::optional<kelp::Level> level;
 };
 
-// A paused level: its last picture, darkened, with the time it has left; its
-// sounds hold until it is let go.
+// A paused level: its last picture, darkened, with the time it has left and
+// the assists it is played with; its sounds hold until it is let go.
 class FrozenLevel : public Backdrop {
 public:
-    FrozenLevel();
+    explicit FrozenLevel(const kelp::Assists& assists);
     ~FrozenLevel() override;
     void draw() override;
     // The picture alone, as the level left it.
@@ -49,7 +49,7 @@ public:
 
 private:
     ImageRef picture;
-    std::string timeLeft;
+    std::string timeLeft, assisted;
 };
 
 // A column of items over a backdrop, worked by the keys and the pointer.
@@ -99,10 +99,19 @@ class SettingsScreen : public MenuScreen {
 public:
     SettingsScreen(Session& session, BackdropRef backdrop);
 
+protected:
+    SettingsScreen(Session& session, BackdropRef backdrop, Menu menu, int titleLabel);
+
 private:
     Next update(const FrameInput& input) override;
     Next choose(const MenuChoice& choice) override;
     Settings shown;
+};
+
+// Game speed and more time, for the levels built from then on.
+class AssistScreen : public SettingsScreen {
+public:
+    AssistScreen(Session& session, BackdropRef backdrop);
 };
 
 // The autopilot plays the garden until a key or the pointer stirs.
@@ -134,6 +143,7 @@ public:
 
 private:
     Next after();
+    void drawAssists(float alpha) const;
     Session& session;
     int card;
     int frame = 0;        // of the card's fades while it shows

@@ -100,8 +100,8 @@ void Session::beginGame(int level) {
     MOUSE->capture();
 }
 
-void Session::levelStarting(int level, uint32_t seed) {
-    if (!options.record.empty()) recorder.beginLevel(level, seed);
+void Session::levelStarting(int level, uint32_t seed, const Assists& assists) {
+    if (!options.record.empty()) recorder.beginLevel(level, seed, assists);
     pilotStale = true;
 }
 
@@ -119,7 +119,8 @@ void Session::levelOver(const Level& level) {
     if (offRecord) return;
     if (level.won())
         progress.recordWin(level.number(),
-                           level.finishedAt() >= 0 ? int(std::lround(level.finishedAt() * 1000)) : -1);
+                           level.finishedAt() >= 0 ? int(std::lround(level.finishedAt() * 1000)) : -1,
+                           level.assists().any());
     else
         progress.resume = level.number();
     save();

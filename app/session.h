@@ -34,11 +34,13 @@ public:
     void endGame(bool left);
     bool playing() const { return inGame; }
     // Each level's build, restarts too, its steps and its end.
-    void levelStarting(int level, uint32_t seed);
+    void levelStarting(int level, uint32_t seed, const kelp::Assists& assists);
     void stepTaken(const kelp::StepInput& input);
     void levelKey(int level);
     void levelOver(const kelp::Level& level);
 
+    // The assists the next level is built with.
+    kelp::Assists assists() const { return assistsOf(effective()); }
     // Story cards stay up until a key, unless the setting is off or nobody reads them.
     bool cardsWait() const;
     // The autopilot for the level in play, planned when first asked.

@@ -1,13 +1,15 @@
 // Levels as players get them: each level built from many random deals and
-// searched by the headless autopilot. Per deal: won or lost, the time left,
-// the machine time, and the least the fish must press into beams and balls on
-// its easiest way home (the route planner's measure). Per level: deals won,
-// time left and machine time (min/median/max), and each lost deal's press
-// beside the hardest press a won deal of that level came through (the deal
-// the autopilot is shown by default is one: its winning replay is kept), so a
-// loss in a tighter maze than any win is told apart from one the search missed.
+// played by the autopilot without a window. Per deal: won or lost, the time
+// left, the machine time, how often the maze was dealt again before the fish
+// could get through, and the least the fish must press into beams and balls
+// on its easiest way home (the route planner's measure). Per level: deals
+// won, time left and machine time (min/median/max), and why each lost deal
+// was lost: the maze (tighter than the level allows) or the autopilot.
 //
-//   build/release/bench/deals [DEALS per level, default 24] [LEVEL]...
+//   build/release/bench/deals [--straight] [--assist SPEED,TIME] [DEALS per level, default 24] [LEVEL]...
+//
+// --straight plays as the autopilot does in the window, never going back;
+// --assist plays with game speed SPEED % and TIME % more time.
 #include "app/autoplay.h"
 #include "pilot/pilot.h"
 
@@ -15,21 +17,30 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 using namespace kelp_app;
 
 namespace {
 
-// The deals the autopilot is shown by default, level by level; they are left
-// out of the study, and known to be won.
+// The deals the autopilot is shown by default, level by level; left out of the study.
 constexpr uint32_t ShownDeals[6] = {4661, 4662, 4663, 19, 19, 20};
+
+struct Study {
+    int deals = 24;
+    std::vector<int> levels;
+    bool straight = false;
+    kelp::Assists assists;
+};
 
 struct Played {
     uint32_t deal = 0;
     bool won = false;
     float timeLeft = 0, press = 0, closest = 0;
+    int redeals = 0;
     double seconds = 0;
 };
 
@@ -45,18 +56,18 @@ std::vector<uint32_t> RandomDeals(int level, int count) {
     return deals;
 }
 
-float PressOf(int level, uint32_t deal) {
-    kelp::Level built(level, deal);
-    kelp_pilot::RouteMap map;
-    map.plan();
-    return map.leastPress();
-}
-
-Played Play(int level, uint32_t deal) {
+Played Play(const Study& study, int level, uint32_t deal) {
     Played played{deal};
-    played.press = PressOf(level, deal);
+    {
+        kelp::Level built(level, deal, study.assists);
+        played.redeals = kelp::MAZE_REDEALS;
+        kelp::RouteMap map;
+        map.plan();
+        played.press = map.leastPress();
+    }
     auto start = std::chrono::steady_clock::now();
-    AutoplayResult result = autoplayLevel(level, deal);
+    AutoplayResult result = study.straight ? autoplayStraight(level, deal, study.assists)
+                                           : autoplayLevel(level, deal, nullptr, {}, study.assists);
     played.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     played.won = result.won;
     played.timeLeft = result.timeLeft;
@@ -74,43 +85,61 @@ Spread SpreadOf(std::vector<double> values) {
     return {values.front(), values[values.size() / 2], values.back()};
 }
 
-void Study(int level, int count) {
+void StudyLevel(const Study& study, int level) {
     std::vector<Played> plays;
-    for (uint32_t deal : RandomDeals(level, count)) {
-        plays.push_back(Play(level, deal));
+    for (uint32_t deal : RandomDeals(level, study.deals)) {
+        plays.push_back(Play(study, level, deal));
         const Played& p = plays.back();
-        std::printf("level %d deal %10u: %s  press %6.1f  %6.1f s left  %5.1f s searched%s\n", level, p.deal,
-                    p.won ? "won " : "lost", double(p.press), double(p.timeLeft), p.seconds,
-                    p.won ? "" : ("  (fish came within " + std::to_string(int(p.closest)) + " of home)").c_str());
+        std::printf("level %d deal %10u: %s  dealt again %3d  press %5.1f  %6.1f s left  %6.1f s of machine time%s\n",
+                    level, p.deal, p.won ? "won " : "lost", p.redeals, double(p.press), double(p.timeLeft), p.seconds,
+                    p.won ? "" : ("  (the fish came within " + std::to_string(int(p.closest)) + " of home)").c_str());
         std::fflush(stdout);
     }
     std::vector<double> left, seconds;
-    float hardestWon = PressOf(level, ShownDeals[level - 1]);
-    int won = 0;
+    int won = 0, redealt = 0;
     for (const Played& p : plays) {
         seconds.push_back(p.seconds);
-        if (!p.won) continue;
-        ++won, left.push_back(p.timeLeft);
-        hardestWon = std::max(hardestWon, p.press);
+        redealt += p.redeals > 0;
+        if (p.won) ++won, left.push_back(p.timeLeft);
     }
     Spread l = SpreadOf(left), s = SpreadOf(seconds);
-    std::printf("level %d: %d of %d deals won; time left %.1f/%.1f/%.1f s; searched %.1f/%.1f/%.1f s "
-                "(min/median/max); the hardest press won through %.1f\n",
-                level, won, count, l.min, l.median, l.max, s.min, s.median, s.max, double(hardestWon));
+    std::printf("level %d: %d of %d deals won (%d dealt again); time left %.1f/%.1f/%.1f s; machine time "
+                "%.1f/%.1f/%.1f s (min/median/max)\n",
+                level, won, study.deals, redealt, l.min, l.median, l.max, s.min, s.median, s.max);
+    float allowed = kelp::squeezeAllowed(level);
     for (const Played& p : plays)
         if (!p.won)
             std::printf("  deal %u lost: %s\n", p.deal,
-                        p.press > hardestWon ? "the maze: tighter than any deal won" : "the search: a won deal was as tight");
+                        p.press > allowed ? "the maze: tighter than the level allows, however dealt"
+                                          : "the autopilot: the fish has a way home it fits");
+    std::fflush(stdout);
+}
+
+bool ParseAssists(const char* text, kelp::Assists& assists) {
+    return std::sscanf(text, "%d,%d", &assists.speedPercent, &assists.moreTimePercent) == 2 && assists.valid();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     InitSystemLayer();
-    int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 24;
-    std::vector<int> levels;
-    for (int i = 2; i < argc; ++i)
-        if (int level = std::atoi(argv[i]); level >= 1 && level <= 6) levels.push_back(level);
-    if (levels.empty()) levels = {1, 2, 3, 4, 5, 6};
-    for (int level : levels) Study(level, count);
+    Study study;
+    bool counted = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--straight") == 0) {
+            study.straight = true;
+        } else if (std::strcmp(argv[i], "--assist") == 0 && i + 1 < argc) {
+            if (!ParseAssists(argv[++i], study.assists)) {
+                std::fprintf(stderr, "deals: --assist wants SPEED,TIME as the settings offer them, e.g. 70,50\n");
+                return 2;
+            }
+        } else if (!counted) {
+            study.deals = std::max(1, std::atoi(argv[i]));
+            counted = true;
+        } else if (int level = std::atoi(argv[i]); level >= 1 && level <= 6) {
+            study.levels.push_back(level);
+        }
+    }
+    if (study.levels.empty()) study.levels = {1, 2, 3, 4, 5, 6};
+    for (int level : study.levels) StudyLevel(study, level);
 }

@@ -2,6 +2,7 @@
 #include "app/menu.h"
 
 #include "assets/labels.h"
+#include "game/game.h"
 
 #include <gtest/gtest.h>
 
@@ -63,10 +64,13 @@ TEST(Menus, LevelsShowTheLevelsReachedWithTheirBestTimes) {
     progress.reached = 3;
     progress.resume = 2;
     progress.bestMillis[0] = 75250;
+    progress.assistedBestMillis[1] = 140000;
     Menu menu = levelsMenu(progress);
     ASSERT_EQ(menu.items.size(), 7u);
     EXPECT_EQ(menu.items[0].value, "1:15.250");
     EXPECT_EQ(menu.items[1].value, "-");
+    EXPECT_EQ(menu.items[0].note, "");
+    EXPECT_EQ(menu.items[1].note, "assisted 2:20.000") << "kept apart, and marked";
     EXPECT_TRUE(menu.items[2].enabled);
     EXPECT_FALSE(menu.items[3].enabled);
     EXPECT_EQ(menu.items[3].value, "");
@@ -119,6 +123,35 @@ TEST(Menus, SettingsChangeInStepsWithinTheirRanges) {
     EXPECT_EQ(menu.items[4].value, "off");
     EXPECT_EQ(menu.items[3].value, "25%");
     EXPECT_EQ(menu.handle(Adjust(1)).command, Command::GoalArrow) << "left and right turn a switch too";
+}
+
+TEST(Menus, AssistsSlowTheGameInTensAndAddTimeInHalves) {
+    Settings settings;
+    Menu menu = settingsMenu(settings);
+    menu.selected = 6;
+    ASSERT_EQ(menu.handle(Confirm()).command, Command::Assist);
+    EXPECT_EQ(menu.items[6].value, "off");
+    Menu assist = assistMenu(settings);
+    EXPECT_EQ(assist.items[0].value, "100%");
+    EXPECT_EQ(assist.items[1].value, "+0%");
+    EXPECT_FALSE(applySetting(settings, assist.handle(Adjust(1)))) << "already at full speed";
+    for (int i = 0; i < 3; ++i) applySetting(settings, assist.handle(Adjust(-1)));
+    EXPECT_EQ(settings.gameSpeed, 70);
+    for (int i = 0; i < 10; ++i) applySetting(settings, {Command::GameSpeed, -1, 0});
+    EXPECT_EQ(settings.gameSpeed, 50);
+    assist.handle(Move(1));
+    applySetting(settings, assist.handle(Confirm()));
+    EXPECT_EQ(settings.moreTime, 50);
+    for (int i = 0; i < 5; ++i) applySetting(settings, assist.handle(Adjust(1)));
+    EXPECT_EQ(settings.moreTime, 100);
+    showSettings(assist, settings);
+    showSettings(menu, settings);
+    EXPECT_EQ(assist.items[0].value, "50%");
+    EXPECT_EQ(assist.items[1].value, "+100%");
+    EXPECT_EQ(menu.items[6].value, "on");
+    EXPECT_EQ(describeAssists(assistsOf(settings)), "Game speed 50%, more time +100%");
+    EXPECT_EQ(describeAssists(kelp::Assists{100, 50}), "More time +50%");
+    EXPECT_EQ(describeAssists(kelp::Assists{}), "");
 }
 
 TEST(Menus, TimesReadAsMinutesSecondsAndThousandths) {

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <cstring>
 
 using namespace kelp;
@@ -22,10 +23,10 @@ namespace {
 
 // A level played headless with a scripted hand: circles, the button now and
 // then, and optionally a digit pressed after the last step.
-ReplayLevel Record(ReplayRecorder& recorder, int level, int steps, int levelKey = 0) {
+ReplayLevel Record(ReplayRecorder& recorder, int level, int steps, int levelKey = 0, Assists assists = {}) {
     auto seed = uint32_t(777 + level);
-    recorder.beginLevel(level, seed);
-    Level played(level, seed);
+    recorder.beginLevel(level, seed, assists);
+    Level played(level, seed, assists);
     for (int i = 0; i < steps && !played.over(); ++i) {
         StepInput input{{12 * std::cos(i * 0.05f), 9 * std::sin(i * 0.07f)}, i % 50 > 40};
         played.step(input);
@@ -105,8 +106,13 @@ TEST(ReplayFile, DamageOfEveryKindIsRefusedWithItsReason) {
         return with(at, bits);
     };
     // The first step's pointer offset follows the header (16 bytes) and the
-    // record's level, seed and step count.
-    constexpr size_t FirstStep = 28;
+    // record's level, seed, assists and step count.
+    constexpr size_t Assists = 24, StepCount = 26, FirstStep = 30;
+    auto withByte = [&](size_t at, uint8_t value) {
+        std::string bytes = good;
+        bytes[at] = char(value);
+        return resealed(bytes);
+    };
     std::string header = good.substr(0, 12);
     auto u32 = [](uint32_t value) { return std::string(reinterpret_cast<const char*>(&value), 4); };
     const Case cases[] = {
@@ -119,12 +125,16 @@ TEST(ReplayFile, DamageOfEveryKindIsRefusedWithItsReason) {
         {resealed(header.substr(0, 8) + u32(1) + u32(1) + u32(1) + u32(0) + u32(0) + u32(1) + "12345678"),
          "truncated in the checksums of level record 1"},
         {"GIF89a" + good, "not a Kelp Garden replay"},
-        {with(8, 2), "version 2"},
+        {with(8, 3), "version 3"},
+        {with(8, 0), "version 0"},
+        {withByte(Assists, 55), "asks for assists the game does not have"},
+        {withByte(Assists, 40), "asks for assists the game does not have"},
+        {withByte(Assists + 1, 25), "asks for assists the game does not have"},
         {with(12, 4000000000u), "claims 4000000000 levels"},
         {with(12, 3), "truncated"},
         {with(16, 7), "names level 7"},
-        {with(24, 0x7FFFFFFF), "claims 2147483647 steps"},
-        {with(24, 100000), "truncated in the steps"},
+        {with(StepCount, 0x7FFFFFFF), "claims 2147483647 steps"},
+        {with(StepCount, 100000), "truncated in the steps"},
         {resealed(good + "12345678"), "bytes too many"},
         {good.substr(0, good.size() - 1) + char(good.back() ^ 1), "damaged"},
     };
@@ -185,6 +195,32 @@ TEST(Replays, PlayTheRecordedWorldAgainBitForBit) {
     EXPECT_EQ(result.frames, 95u + 61u);
     EXPECT_EQ(result.finalChecksum, replay.levels.back().checksums.back());
     EXPECT_EQ(CURRENT_LEVEL, 5);
+}
+
+TEST(Replays, AGamePlayedWithAssistsReplaysWithThemAndAnOldFileStillChecks) {
+    ReplayRecorder recorder;
+    Record(recorder, 2, 120, 0, {70, 50});
+    Record(recorder, 3, 90);
+    Replay read;
+    std::string error;
+    ASSERT_TRUE(decodeReplay(encodeReplay(recorder.replay), read, error)) << error;
+    EXPECT_EQ(read.version, ReplayVersion);
+    EXPECT_EQ(read.levels[0].assists, (Assists{70, 50}));
+    EXPECT_EQ(read.levels[1].assists, Assists{});
+    ReplayResult result = playReplay(read);
+    EXPECT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.finalChecksum, recorder.replay.levels.back().checksums.back());
+    read.levels[0].assists = {};
+    EXPECT_FALSE(playReplay(read).ok) << "the same hands at full speed play another game";
+
+    // The winning replays were written before assists: version 1.
+    std::string path = std::string(WINNING_REPLAYS) + "/won-level-2.kgreplay";
+    std::ifstream in(path, std::ios::binary);
+    std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_TRUE(decodeReplay(old, read, error)) << error;
+    EXPECT_EQ(read.version, 1u);
+    EXPECT_EQ(encodeReplay(read), old) << "written back as it was";
+    EXPECT_TRUE(playReplay(read).ok);
 }
 
 TEST(Replays, ADifferentInputIsCaughtAtTheNextChecksum) {

@@ -60,6 +60,8 @@ Settings Unusual() {
     s.fullScreen = true;
     s.pointerSpeed = 175;
     s.goalArrow = false;
+    s.gameSpeed = 60;
+    s.moreTime = 100;
     return s;
 }
 
@@ -68,6 +70,7 @@ Progress Played() {
     p.reached = 4;
     p.resume = 3;
     p.bestMillis = {61250, 95001, 1, 0, 0, 0};
+    p.assistedBestMillis = {0, 0, 0, 150500, 0, 0};
     return p;
 }
 
@@ -84,6 +87,15 @@ TEST_F(SavedFiles, SettingsAndProgressComeBackAsTheyWereWritten) {
     EXPECT_NE(Read(settingsFile).find("volume = 4\n"), std::string::npos) << "a person can read it";
     EXPECT_NE(Read(progressFile).find("best-1 = 61.250\n"), std::string::npos);
     EXPECT_NE(Read(progressFile).find("best-4 = none\n"), std::string::npos);
+    EXPECT_NE(Read(progressFile).find("best-assisted-4 = 150.500\n"), std::string::npos);
+
+    Progress before;
+    EXPECT_TRUE(parseProgress("reached = 2\nresume = 1\nbest-1 = 70.5\nbest-2 = none\nbest-3 = none\n"
+                              "best-4 = none\nbest-5 = none\nbest-6 = none\n",
+                              before))
+        << "a file from before assisted times";
+    EXPECT_EQ(before.bestMillis[0], 70500);
+    EXPECT_EQ(before.assistedBestMillis, Progress{}.assistedBestMillis);
 
     Settings edited;
     EXPECT_TRUE(parseSettings("# by hand\n  volume=7  \nmuted = no\nfull-screen = no\npointer-speed = 50\n"
@@ -112,6 +124,11 @@ TEST_F(SavedFiles, DamagedFilesGiveTheDefaultsWithOneWarningAndAreKeptAside) {
         {"absurd volume", "volume = 11000\nmuted = no\nfull-screen = no\npointer-speed = 100\ngoal-arrow = yes\n"},
         {"negative speed", "volume = 5\nmuted = no\nfull-screen = no\npointer-speed = -100\ngoal-arrow = yes\n"},
         {"not a yes", "volume = 5\nmuted = maybe\nfull-screen = no\npointer-speed = 100\ngoal-arrow = yes\n"},
+        {"speed between steps", "volume = 5\ngame-speed = 75\n"},
+        {"too slow", "volume = 5\ngame-speed = 40\n"},
+        {"faster than the game", "volume = 5\ngame-speed = 110\n"},
+        {"more time between steps", "volume = 5\nmore-time = 25\n"},
+        {"less time", "volume = 5\nmore-time = -50\n"},
         {"twice", good + "volume = 3\n"},
         {"NUL inside", std::string("volume = 5\0\nmuted = no\n", 23)},
         {"too big", good + std::string(MaxSavedFileBytes, '#')},
@@ -146,6 +163,8 @@ TEST_F(SavedFiles, DamagedProgressOfEveryKindIsRefused) {
                       "best-4 = none\nbest-5 = none\nbest-6 = none\n"},
         {"four decimals", "reached = 2\nresume = 1\nbest-1 = 1.2345\nbest-2 = none\nbest-3 = none\n"
                           "best-4 = none\nbest-5 = none\nbest-6 = none\n"},
+        {"bad assisted time", "reached = 2\nresume = 1\nbest-1 = none\nbest-2 = none\nbest-3 = none\n"
+                              "best-4 = none\nbest-5 = none\nbest-6 = none\nbest-assisted-1 = soon\n"},
     };
     for (const auto& [what, bytes] : damaged) {
         Progress parsed;
@@ -234,6 +253,14 @@ TEST(Progress, AWinMovesOnAndKeepsTheFastestTime) {
     EXPECT_EQ(p.resume, 6);
     p.recordWin(9, 1000);
     EXPECT_EQ(p.reached, 6);
+
+    p.recordWin(1, 70000, true);
+    EXPECT_EQ(p.bestMillis[0], 80000) << "a win with assists is kept apart";
+    EXPECT_EQ(p.assistedBestMillis[0], 70000);
+    p.recordWin(1, 75000, true);
+    EXPECT_EQ(p.assistedBestMillis[0], 70000);
+    p.recordWin(2, 90000, true);
+    EXPECT_EQ(p.bestMillis[1], 0);
 }
 
 TEST(Settings, TheMasterVolumeFallsThreeDecibelsAStepAndMuteSilences) {
@@ -282,7 +309,8 @@ TEST_F(SavedFiles, SavingKeepsTheCommentsAndOrderOfAFileEditedByHand) {
     settings.volume = 6;
     std::string saved = formatSettings(settings, kept);
     EXPECT_EQ(saved, "# my settings\nmuted = yes\n\n# quieter at night\nvolume = 6\nmy-own = kept\n"
-                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\ncards-wait = yes\n");
+                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\ncards-wait = yes\n"
+                     "game-speed = 100\nmore-time = 0\n");
     Settings again;
     EXPECT_TRUE(parseSettings(saved, again));
     EXPECT_EQ(again, settings);
