@@ -13,10 +13,13 @@ namespace kelp_app {
 
 namespace {
 
-constexpr float HeaderY = 150, FirstRowY = 320, RowHeight = 64;
+constexpr float HeaderY = 150, FirstRowY = 320;
+// Rows are closer in a long menu, so that its last stays clear of the hint.
+constexpr float RowHeight = 64, LongMenuRowHeight = 56;
+constexpr size_t LongMenu = 8;
 constexpr float PanelLeft = 110, PanelRight = 690;
 // A note under a value fits the panel's width.
-constexpr float NoteScale = 1.25f;
+constexpr float NoteScale = 1.25f, FootnoteScale = 1.5f;
 
 ImageRef labels, titleName;
 
@@ -33,7 +36,9 @@ bool HasValues(const Menu& menu) {
     return false;
 }
 
-float RowY(int row) { return FirstRowY + row * RowHeight; }
+float RowHeightOf(const Menu& menu) { return menu.items.size() >= LongMenu ? LongMenuRowHeight : RowHeight; }
+
+float RowY(const Menu& menu, int row) { return FirstRowY + float(row) * RowHeightOf(menu); }
 
 }  // namespace
 
@@ -46,11 +51,13 @@ void DrawSmallPrint(const std::string& text, float x, float y, bool centred, flo
 
 namespace {
 
-void DrawPanel(int rows) {
+void DrawPanel(const Menu& menu) {
+    int rows = int(menu.items.size());
+    float rowHeight = RowHeightOf(menu);
     resetDrawState();
     SetDrawColor(6, 20, 24);
     SetDrawAlpha(0.55f);
-    float top = RowY(0) - RowHeight * 0.75f, bottom = RowY(rows - 1) + RowHeight * 0.75f;
+    float top = RowY(menu, 0) - rowHeight * 0.75f, bottom = RowY(menu, rows - 1) + rowHeight * 0.75f;
     FillRectangle(PanelLeft, top, PanelRight - PanelLeft, bottom - top);
 }
 
@@ -101,7 +108,7 @@ std::string ClockText(float seconds) {
 int MenuItemAt(const Menu& menu, float x, float y) {
     if (x < PanelLeft || x > PanelRight) return -1;
     for (size_t i = 0; i < menu.items.size(); ++i)
-        if (std::abs(y - RowY(int(i))) < RowHeight / 2) return int(i);
+        if (std::abs(y - RowY(menu, int(i))) < RowHeightOf(menu) / 2) return int(i);
     return -1;
 }
 
@@ -110,17 +117,18 @@ void DrawMenu(const Menu& menu, int titleLabel) {
     resetDrawState();
     if (titleLabel < 0) DrawImageAt(titleName, 400, HeaderY, 0);
     else DrawImageAt(labels, 400, HeaderY, titleLabel);
-    DrawPanel(int(menu.items.size()));
+    DrawPanel(menu);
+    float rowHeight = RowHeightOf(menu);
     bool values = HasValues(menu);
     float labelX = values ? 320 : 400;
     for (size_t i = 0; i < menu.items.size(); ++i) {
         const MenuItem& item = menu.items[i];
-        float y = RowY(int(i));
+        float y = RowY(menu, int(i));
         resetDrawState();
         if (int(i) == menu.selected) {
             SetDrawColor(120, 230, 220);
             SetDrawAlpha(0.22f);
-            FillRectangle(PanelLeft + 12, y - RowHeight / 2 + 4, PanelRight - PanelLeft - 24, RowHeight - 8);
+            FillRectangle(PanelLeft + 12, y - rowHeight / 2 + 4, PanelRight - PanelLeft - 24, rowHeight - 8);
             SetDrawColor(255, 255, 255);
         }
         SetDrawAlpha(item.enabled ? 1 : 0.35f);
@@ -138,7 +146,7 @@ void DrawMenu(const Menu& menu, int titleLabel) {
     if (!menu.footnote.empty()) {
         resetDrawState();
         SetDrawColor(200, 225, 220);
-        DrawSmallPrint(menu.footnote, 400, RowY(int(menu.items.size())), true, NoteScale);
+        DrawSmallPrint(menu.footnote, 400, RowY(menu, int(menu.items.size())), true, FootnoteScale);
     }
     DrawHint("Arrows and Enter, or the mouse    M: mute    - +: volume");
 }

@@ -120,7 +120,7 @@ Menu assistMenu(const Settings& settings) {
     Menu menu;
     menu.items = {Item(Cell("Game speed"), Command::GameSpeed), Item(Cell("More time"), Command::MoreTime),
                   Item(Cell("Back"), Command::Back)};
-    menu.footnote = "From the next level started; best times with assists are kept apart";
+    menu.footnote = "Assists apply from the next level started";
     showSettings(menu, settings);
     return menu;
 }

@@ -118,6 +118,42 @@ TEST_F(Loop, AGameGoesFromTheTitleThroughItsCardsLevelsAndMenus) {
     EXPECT_EQ(CURRENT_LEVEL, 2);
 }
 
+// Bright small print in the band of the screen from `top`, `height` rows.
+int BrightPixelsIn(int top, int height) {
+    PixmapRef shot = ReadScreenPixels(100, top, 600, height);
+    int bright = 0;
+    for (int y = 0; y < shot->height; ++y)
+        for (int x = 0; x < shot->width; ++x) bright += (shot->ReadPixelArgb(x, y) & 0xFF) > 150;
+    return bright;
+}
+
+// Assists chosen in the settings build the next level slower and with more
+// time, are shown on its card and in the pause, and its win is kept apart.
+TEST_F(Loop, AssistsAreShownOnTheCardAndThePauseAndTheLevelPlaysWithThem) {
+    Open(AtLevel(1));
+    Frames(40);
+    int plainCard = BrightPixelsIn(676, 28);
+    Settings assisted = session->settings;
+    assisted.gameSpeed = 60;
+    assisted.moreTime = 50;
+    session->change(assisted);
+    Frames(1);
+    EXPECT_GT(BrightPixelsIn(676, 28), plainCard + 100) << "the card names the assists";
+    PassCard();
+    EXPECT_NEAR(LEVEL_CLOCK->elapsed, 0.6f * TIME_STEP, 1e-6f) << "a step of game time at 60 %";
+    EXPECT_EQ(GOAL->deadline, 270);
+
+    loop->frame(Press(Keys::Escape));
+    ASSERT_TRUE(On<PauseScreen>());
+    EXPECT_GT(BrightPixelsIn(234, 24), 60) << "the pause names the assists under the time left";
+    loop->frame(Press(Keys::Escape));
+
+    GOAL->position = FISH->head->position;
+    for (int frames = 0; On<LevelScreen>() && frames < 300; ++frames) loop->frame(Nothing());
+    EXPECT_EQ(session->progress.bestMillis[0], 0);
+    EXPECT_GT(session->progress.assistedBestMillis[0], 0) << "a win with assists is kept apart";
+}
+
 // A late frame catches up with as many steps as ticks went by, three at most.
 TEST_F(Loop, ALevelTakesAStepPerTickUpToThreeAFrame) {
     Open(AtLevel(1));

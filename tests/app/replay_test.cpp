@@ -268,6 +268,8 @@ TEST(Replays, AGameRecordedByTheProgramReplays) {
     Options options;
     options.level = 1;
     options.record = home + "/game.kgr";
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(home + "/kelp-garden/settings.txt", "game-speed = 80\n", error)) << error;
     int frames = 0;
     Session session(options);
     ReplayFileReader noReplay;
@@ -291,11 +293,11 @@ TEST(Replays, AGameRecordedByTheProgramReplays) {
     CloseScreen();
 
     Replay replay;
-    std::string error;
     ASSERT_TRUE(readReplayFile(options.record, replay, error)) << error;
     std::filesystem::remove_all(home);
     ASSERT_EQ(replay.levels.size(), 3u) << "level 1, level 1 restarted, then level 2";
     EXPECT_EQ(replay.levels[0].level, 1);
+    EXPECT_EQ(replay.levels[2].assists, (Assists{80, 0})) << "the game speed set, in every level record";
     EXPECT_EQ(replay.levels[1].steps.back().levelKey, 1);
     EXPECT_EQ(replay.levels[2].level, 2);
     EXPECT_GT(replay.levels[1].steps.size(), 60u);
