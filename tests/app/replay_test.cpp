@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <cstring>
 
 using namespace kelp;
@@ -330,6 +332,29 @@ TEST(WinningReplays, EachStillWinsInTime) {
         ++proven;
     }
     EXPECT_EQ(proven, 6) << "a level's winning replay is missing";
+}
+
+// Levels won from deals a player might get, not only the autopilot's own:
+// kept as replays named won-LEVEL-DEAL, three or more for each level the
+// search wins from random deals in a minute or so.
+TEST(WinningReplays, RandomDealsAreWonToo) {
+    InitSystemLayer();
+    std::map<int, std::set<uint32_t>> deals;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(WINNING_REPLAYS) + "/dealt")) {
+        Replay replay;
+        std::string error;
+        ASSERT_TRUE(readReplayFile(entry.path(), replay, error)) << error;
+        ASSERT_EQ(replay.levels.size(), 1u) << entry.path();
+        const ReplayLevel& won = replay.levels[0];
+        EXPECT_EQ(entry.path().filename().string(),
+                  "won-" + std::to_string(won.level) + "-" + std::to_string(won.seed) + ".kgreplay");
+        ReplayResult result = playReplay(replay);
+        EXPECT_TRUE(result.ok) << entry.path() << ": " << result.error;
+        EXPECT_TRUE(LEVEL_WON) << entry.path() << " was not won";
+        EXPECT_GE(GOAL->remaining(), 0) << entry.path();
+        deals[won.level].insert(won.seed);
+    }
+    for (int level = 1; level <= 3; ++level) EXPECT_GE(deals[level].size(), 3u) << "level " << level;
 }
 
 StepInput InputOf(const ReplayStep& step) { return {{step.x, step.y}, step.calm}; }
