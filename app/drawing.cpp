@@ -52,7 +52,7 @@ void DrawSmallPrint(const std::string& text, float x, float y, bool centred, flo
 namespace {
 
 void DrawPanel(const Menu& menu) {
-    int rows = int(menu.items.size());
+    int rows = int(menu.items.size()) + (menu.footnote.empty() ? 0 : 1);
     float rowHeight = RowHeightOf(menu);
     resetDrawState();
     SetDrawColor(6, 20, 24);
