@@ -40,6 +40,7 @@ struct Played {
     uint32_t deal = 0;
     bool won = false;
     float timeLeft = 0, press = 0, closest = 0;
+    kelp::tvector stuckAt;  // where the fish came nearest home
     int redeals = 0;
     double seconds = 0;
 };
@@ -72,6 +73,7 @@ Played Play(const Study& study, int level, uint32_t deal) {
     played.won = result.won;
     played.timeLeft = result.timeLeft;
     played.closest = result.closest;
+    played.stuckAt = result.nearestPoint;
     return played;
 }
 
@@ -92,7 +94,8 @@ void StudyLevel(const Study& study, int level) {
         const Played& p = plays.back();
         std::printf("level %d deal %10u: %s  dealt again %3d  press %5.1f  %6.1f s left  %6.1f s of machine time%s\n",
                     level, p.deal, p.won ? "won " : "lost", p.redeals, double(p.press), double(p.timeLeft), p.seconds,
-                    p.won ? "" : ("  (the fish came within " + std::to_string(int(p.closest)) + " of home)").c_str());
+                    p.won ? "" : ("  (the fish came within " + std::to_string(int(p.closest)) + " of home, at (" +
+                                  std::to_string(int(p.stuckAt.x)) + ", " + std::to_string(int(p.stuckAt.y)) + "))").c_str());
         std::fflush(stdout);
     }
     std::vector<double> left, seconds;
