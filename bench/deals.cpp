@@ -58,7 +58,8 @@ std::vector<uint32_t> RandomDeals(int level, int count) {
 }
 
 Played Play(const Study& study, int level, uint32_t deal) {
-    Played played{deal};
+    Played played;
+    played.deal = deal;
     {
         kelp::Level built(level, deal, study.assists);
         played.redeals = kelp::MAZE_REDEALS;
