@@ -48,6 +48,20 @@ float HeldVelocity(float dt) {
     return dt == FullSpeedSub ? 0.95f : std::pow(0.95f, dt / FullSpeedSub);
 }
 
+// A body this far beyond a beam's box is beyond all the beam does to what it
+// touches and all it notices (25 past a body's edge), with a unit to spare
+// for rounding: most bodies a beam is asked about are, and cost no more.
+bool OutOfReach(const tbeam& beam, const tentity& body, float radius) {
+    float reach = radius + 26;
+    tvector p = body.position;
+    return p.x < beam.box.left - reach || p.x > beam.box.right + reach || p.y < beam.box.top - reach ||
+           p.y > beam.box.bottom + reach;
+}
+
+Bounds BoxAround(tvector a, tvector b) {
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
 bool PullToEnd(tentity& body, float radius, const tBall& end, float push) {
     if (!(distanceSquared(end.position, body.position) < radius * radius) || !end.hidden)
         return false;
@@ -187,6 +201,7 @@ void tbeam::collideFish(tfish& fish, float dt) {
 // ---- tbluebeam ---------------------------------------------------------------------
 
 int tbluebeam::collide(tentity& body, float radius, float) {
+    if (OutOfReach(*this, body, radius)) return BEAM_NONE;
     BeamFrame frame = FrameOf(*this, body);
     int result = BEAM_NONE;
     if (!far) {
@@ -248,6 +263,7 @@ void tbluebeam::draw() const {
 BeamRef newBlueBeam(BallRef a, BallRef b) {
     auto beam = std::make_shared<tbluebeam>();
     beam->axis = normalize(sub(b->position, a->position));
+    beam->box = BoxAround(a->position, b->position);
     beam->ballA = std::move(a);
     beam->ballB = std::move(b);
     return beam;
@@ -267,7 +283,7 @@ void tredbeam::update(float) {
 }
 
 int tredbeam::collide(tentity& body, float radius, float dt) {
-    if (state != RED_FIRING) return BEAM_NONE;
+    if (state != RED_FIRING || OutOfReach(*this, body, radius)) return BEAM_NONE;
     BeamFrame frame = FrameOf(*this, body);
     float push = 7000 + 100 * body.mass;
     if (std::fabs(frame.w) < radius && frame.between) {
@@ -332,6 +348,7 @@ float warningLoudness(tvector at) { return loudnessAt(OnScreenDistance(at)); }
 BeamRef newRedBeam(BallRef a, BallRef b, float phase, float period, float onTime) {
     auto beam = std::make_shared<tredbeam>();
     beam->axis = normalize(sub(b->position, a->position));
+    beam->box = BoxAround(a->position, b->position);
     beam->ballA = std::move(a);
     beam->ballB = std::move(b);
     beam->phase = phase;

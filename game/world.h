@@ -185,6 +185,7 @@ public:
 
     BallRef ballA, ballB;
     tvector axis;  // the unit vector from ball A to ball B, which never move
+    Bounds box;    // around the two balls
 };
 using BeamRef = std::shared_ptr<tbeam>;
 
