@@ -1,6 +1,9 @@
 // The world view, world-space drawing helpers, jitter and the lightning.
 #include "game/world.h"
 
+#include <bit>
+#include <cmath>
+
 namespace kelp {
 
 namespace {
@@ -71,29 +74,71 @@ float loudnessAt(float onScreenDistance) {
     return onScreenDistance < range ? 1 - onScreenDistance / range : 0;
 }
 
+namespace {
+
+// A bolt's jags and flips come from dice of its own, seeded by where
+// it runs and the moment, which is the same for BoltHoldFrames frames of game
+// time. Bolts redrawn with fresh jags every frame lit and darkened a sixth of
+// level 1's screen five times a second, over the photosensitivity limit of
+// three; held for three frames they crackle ten times a second, and no level
+// flashes more than twice.
+constexpr int BoltHoldFrames = 3;
+
+class BoltDice {
+public:
+    BoltDice(tvector a, tvector b) {
+        long moment = std::lround(LEVEL_CLOCK->elapsed * 30) / BoltHoldFrames;
+        state = uint64_t(moment) * 0x9E3779B97F4A7C15ull;
+        for (float f : {a.x, a.y, b.x, b.y}) state = (state ^ std::bit_cast<uint32_t>(f)) * 0xBF58476D1CE4E5B9ull;
+    }
+    // In [0, 1).
+    float unit() {
+        state += 0x9E3779B97F4A7C15ull;
+        uint64_t z = state;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return float((z ^ (z >> 31)) >> 40) / float(1 << 24);
+    }
+    int between(int low, int high) { return low + int(unit() * float(high - low + 1)); }
+    // Each component in [-r, r).
+    tvector jitter(float r) {
+        float y = unit(), x = unit();
+        return {(x - 0.5f) * 2 * r, (y - 0.5f) * 2 * r};
+    }
+
+private:
+    uint64_t state;
+};
+
+void drawBolt(tvector p, tvector q, bool red, BoltDice& dice);
+
+}  // namespace
+
 void drawBlueLightning(tvector a, tvector b, float jag, bool startExact, bool endExact) {
+    BoltDice dice(a, b);
     tvector d = sub(b, a);
     tvector n = normalize(d);
     float l = length(d);
     if (l < jag) jag = l / 2;
     setUniformScale(1);
-    tvector start = startExact ? a : add(a, randomJitter(jag / 4));
+    tvector start = startExact ? a : add(a, dice.jitter(jag / 4));
     int count = TruncToInt(l / 75 - 1);
     for (int i = 1; i <= count; ++i) {
-        tvector next = add(randomJitter(jag / 4), add(a, scale(n, 75.0f * i)));
-        drawBlueBolt(start, next);
+        tvector next = add(dice.jitter(jag / 4), add(a, scale(n, 75.0f * i)));
+        drawBolt(start, next, false, dice);
         start = next;
     }
-    drawBlueBolt(start, endExact ? b : add(b, randomJitter(jag * 0.75f)));
+    drawBolt(start, endExact ? b : add(b, dice.jitter(jag * 0.75f)), false, dice);
 }
 
 void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool endExact) {
+    BoltDice dice(a, b);
     SetBlendMode(BLEND_ADD);
     tvector d = sub(b, a);
     tvector n = normalize(d);
     float l = length(d);
     if (l < jag) jag = l / 2;
-    tvector start = startExact ? a : add(a, randomJitter(jag * 1.5f));
+    tvector start = startExact ? a : add(a, dice.jitter(jag * 1.5f));
     SetDrawAlpha(0.9f);
     int count = TruncToInt(l / 50 - 1);
     for (int i = 1; i <= count; ++i) {
@@ -102,11 +147,11 @@ void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool end
         if (startExact && 2.0f * i < jag) w = 2.0f * i;
         if (endExact && jag > (l / jag - i) * 2) w = (l / jag - i) * 2;
         SetBlendMode(BLEND_ADD);
-        tvector next = add(randomJitter(w * 1.5f), add(a, scale(n, 50.0f * i)));
-        drawRedBolt(start, next);
+        tvector next = add(dice.jitter(w * 1.5f), add(a, scale(n, 50.0f * i)));
+        drawBolt(start, next, true, dice);
         start = next;
     }
-    drawRedBolt(start, endExact ? b : add(b, randomJitter(jag * 1.5f)));
+    drawBolt(start, endExact ? b : add(b, dice.jitter(jag * 1.5f)), true, dice);
 }
 
 namespace {
@@ -144,19 +189,20 @@ void addGlow(tvector at, float scale, float alpha) {
 
 namespace {
 
-void drawBolt(tvector p, tvector q, bool red) {
+void drawBolt(tvector p, tvector q, bool red, BoltDice& dice) {
     tvector d = sub(q, p);
-    float rotation = -heading(d) - 90 + 180.0f * RandomIntBetween(0, 1);
+    float rotation = -heading(d) - 90 + 180.0f * float(dice.between(0, 1));
     SetDrawScale((length(d) + 30) / 50, 0.8f);
     tvector middle = scale(add(p, q), 0.5f);
     if (red) {
         SetDrawAlpha(1);
-        int frame = RandomIntBetween(1, 9);
+        int frame = dice.between(1, 9);
         drawImageAt(lightning, middle, rotation, frame);
         drawImageAt(lightning, middle, rotation, frame);
     } else {
-        drawImageAt(neon, middle, rotation, RandomIntBetween(1, 4));
+        drawImageAt(neon, middle, rotation, dice.between(1, 4));
     }
+    // The glows are faint enough to flicker every frame.
     float r = RandomUnitFloat();
     float alpha = RandomUnitFloat() * (red ? 0.1f : 0.05f);
     for (int i = 0; i < 2; ++i) {
@@ -179,8 +225,5 @@ void drawGlows() {
     for (int i = 0; i < glowCount; ++i) DrawGlow(glows[i]);
     resetDrawState();
 }
-
-void drawBlueBolt(tvector p, tvector q) { drawBolt(p, q, false); }
-void drawRedBolt(tvector p, tvector q) { drawBolt(p, q, true); }
 
 }  // namespace kelp

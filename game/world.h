@@ -38,8 +38,6 @@ void applyColor(const tcolor& c);
 tvector randomJitter(float r);
 void drawBlueLightning(tvector a, tvector b, float jag, bool startExact, bool endExact);
 void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool endExact);
-void drawBlueBolt(tvector p, tvector q);
-void drawRedBolt(tvector p, tvector q);
 // Soft light (the background lights, the bolts' glows) is drawn cheaply, at
 // a fraction of the screen's resolution, unless asked for at full cost: the
 // reference the cheap way is measured and tested against.

@@ -207,9 +207,9 @@ TEST_F(Program, ThePointerWorksTheMenusWhereTheWindowShowsThem) {
     Run(Options{}, [&](int frame) {
         if (frame == 2) pointAt(400, 320 + 3 * 64);  // Settings
         if (frame == 3) click();
-        if (frame == 5) pointAt(400, 320 + 4 * 64);  // the way to the goal
+        if (frame == 5) pointAt(400, 320 + 4 * 56);  // the way to the goal: the settings have closer rows
         if (frame == 6) click();
-        if (frame == 8) pointAt(40, 320 + 4 * 64), click();  // beside the menu: nothing
+        if (frame == 8) pointAt(40, 320 + 4 * 56), click();  // beside the menu: nothing
         if (frame == 10) Send(AppTerminate);
     });
     EXPECT_FALSE(settings.goalArrow);

@@ -1,5 +1,8 @@
 // The flash analyser on frames made up to known answers.
+#include "app/replay.h"
 #include "tools/flash/flashes.h"
+
+#include "../game/world_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -92,4 +95,47 @@ TEST(Flashes, TheWorstSecondIsFoundWhereverItFalls) {
     EXPECT_EQ(burst.worstGeneral().flashes, 4);
     EXPECT_GE(burst.worstGeneral().frame, 60 + 7 * 30 / 8) << "after its eighth change";
     EXPECT_LT(burst.worstGeneral().frame, 105 + 30);
+}
+
+// The game's own frames, drawn as the game draws them from a winning replay.
+class GameFrames : public ::testing::Test {
+protected:
+    void SetUp() override {
+        screen = OpenGameScreen(800);
+        ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
+    }
+    void TearDown() override { CloseScreen(); }
+
+    // The flashes in frames [first, last] of level `level`'s winning replay;
+    // the world is stepped unseen up to a second and a half before, for the
+    // veils' trails to settle.
+    FlashAnalyser Analyse(int level, int first, int last) {
+        kelp_app::Replay replay;
+        std::string error;
+        std::string path = std::string(WINNING_REPLAYS) + "/won-level-" + std::to_string(level) + ".kgreplay";
+        EXPECT_TRUE(kelp_app::readReplayFile(path, replay, error)) << error;
+        const kelp_app::ReplayLevel& recorded = replay.levels.at(0);
+        kelp::Level played(recorded.level, recorded.seed, recorded.assists);
+        FlashAnalyser analyser(800, 800);
+        for (int frame = 0; frame <= last; ++frame) {
+            const kelp_app::ReplayStep& step = recorded.steps.at(size_t(frame));
+            played.step({{step.x, step.y}, step.calm});
+            if (frame < first - 45) continue;
+            played.draw();
+            FinishDrawing();
+            PixmapRef shot = ReadScreenPixels(0, 0, 800, 800);
+            if (frame >= first) analyser.add(shot->pixels, shot->pitch);
+        }
+        return analyser;
+    }
+
+    GraphicsRef screen;
+};
+
+// Level 1's worst second when bolts took fresh jags every frame: five
+// flashes over a sixth of the play area.
+TEST_F(GameFrames, LevelOnesBoltsFlashWithinTheLimit) {
+    FlashAnalyser seen = Analyse(1, 470, 515);
+    EXPECT_LE(seen.worstGeneral().flashes, 3);
+    EXPECT_EQ(seen.worstRed().flashes, 0);
 }
