@@ -1,8 +1,8 @@
 // The world view, world-space drawing helpers, jitter and the lightning.
 #include "game/world.h"
 
-#include <bit>
 #include <cmath>
+#include <cstring>
 
 namespace kelp {
 
@@ -89,7 +89,11 @@ public:
     BoltDice(tvector a, tvector b) {
         long moment = std::lround(LEVEL_CLOCK->elapsed * 30) / BoltHoldFrames;
         state = uint64_t(moment) * 0x9E3779B97F4A7C15ull;
-        for (float f : {a.x, a.y, b.x, b.y}) state = (state ^ std::bit_cast<uint32_t>(f)) * 0xBF58476D1CE4E5B9ull;
+        for (float f : {a.x, a.y, b.x, b.y}) {
+            uint32_t bits = 0;
+            std::memcpy(&bits, &f, sizeof bits);
+            state = (state ^ bits) * 0xBF58476D1CE4E5B9ull;
+        }
     }
     // In [0, 1).
     float unit() {
