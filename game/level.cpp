@@ -75,7 +75,7 @@ Level::Level(int number, uint32_t seed, Assists assists) : levelNumber(number), 
 
 void Level::step(const StepInput& input) {
     updateCamera();
-    stepWorld(STEP_TIME, input);
+    stepWorld(helped.stepTime(), input);
     if (LEVEL_WON && !LEVEL_SKIP && finishedClock < 0) finishedClock = LEVEL_CLOCK->elapsed;
     // The end's fade takes its frames whatever the game's speed.
     if (LEVEL_ENDING) countdown -= TIME_STEP;
