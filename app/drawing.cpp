@@ -4,6 +4,7 @@
 
 #include "assets/labels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -13,8 +14,9 @@ namespace kelp_app {
 
 namespace {
 
-constexpr float HeaderY = 150, FirstRowY = 320;
-// Rows are closer in a long menu, so that its last stays clear of the hint.
+constexpr float HeaderY = 150, FirstRowY = 320, HintTop = 758;
+// Rows are closer in a long menu, and a longer one starts higher, so that its
+// last stays clear of the hint.
 constexpr float RowHeight = 64, LongMenuRowHeight = 56;
 constexpr size_t LongMenu = 8;
 constexpr float PanelLeft = 110, PanelRight = 690;
@@ -38,7 +40,12 @@ bool HasValues(const Menu& menu) {
 
 float RowHeightOf(const Menu& menu) { return menu.items.size() >= LongMenu ? LongMenuRowHeight : RowHeight; }
 
-float RowY(const Menu& menu, int row) { return FirstRowY + float(row) * RowHeightOf(menu); }
+float RowY(const Menu& menu, int row) {
+    float rowHeight = RowHeightOf(menu);
+    int rows = int(menu.items.size()) + (menu.footnote.empty() ? 0 : 1);
+    float first = std::min(FirstRowY, HintTop - rowHeight * 0.75f - float(rows - 1) * rowHeight);
+    return first + float(row) * rowHeight;
+}
 
 }  // namespace
 
@@ -67,7 +74,7 @@ void DrawHint(const std::string& hint) {
     resetDrawState();
     SetDrawColor(6, 20, 24);
     SetDrawAlpha(0.55f);
-    FillRectangle(0, 758, 800, 28);
+    FillRectangle(0, HintTop, 800, 28);
     resetDrawState();
     SetDrawColor(200, 225, 220);
     SetDrawAlpha(0.8f);

@@ -17,7 +17,7 @@ namespace {
 bool Adjustable(Command command) {
     return command == Command::Volume || command == Command::PointerSpeed || command == Command::Mute ||
            command == Command::FullScreen || command == Command::GoalArrow || command == Command::CardsWait ||
-           command == Command::GameSpeed || command == Command::MoreTime;
+           command == Command::GameSpeed || command == Command::MoreTime || command == Command::CalmLights;
 }
 
 // The next enabled item from `from` in steps of `step`, wrapping; `from` when none.
@@ -109,7 +109,7 @@ Menu settingsMenu(const Settings& settings) {
     Menu menu;
     menu.items = {Item(Cell("Volume"), Command::Volume), Item(Cell("Mute"), Command::Mute),
                   Item(Cell("Full screen"), Command::FullScreen), Item(Cell("Pointer speed"), Command::PointerSpeed),
-                  Item(Cell("Way to the goal"), Command::GoalArrow),
+                  Item(Cell("Way to the goal"), Command::GoalArrow), Item(Cell("Calm lights"), Command::CalmLights),
                   Item(Cell("Story cards wait for a key"), Command::CardsWait), Item(Cell("Assist"), Command::Assist),
                   Item(Cell("Back"), Command::Back)};
     showSettings(menu, settings);
@@ -134,6 +134,7 @@ void showSettings(Menu& menu, const Settings& s) {
         case Command::PointerSpeed: item.value = Percent(s.pointerSpeed, false); break;
         case Command::GoalArrow: item.value = OnOff(s.goalArrow); break;
         case Command::CardsWait: item.value = OnOff(s.cardsWait); break;
+        case Command::CalmLights: item.value = OnOff(s.calmLights); break;
         case Command::Assist: item.value = OnOff(assistsOf(s).any()); break;
         case Command::GameSpeed: item.value = Percent(s.gameSpeed, false); break;
         case Command::MoreTime: item.value = Percent(s.moreTime, true); break;
@@ -158,6 +159,7 @@ bool applySetting(Settings& s, const MenuChoice& choice) {
     case Command::FullScreen: s.fullScreen = !s.fullScreen; break;
     case Command::GoalArrow: s.goalArrow = !s.goalArrow; break;
     case Command::CardsWait: s.cardsWait = !s.cardsWait; break;
+    case Command::CalmLights: s.calmLights = !s.calmLights; break;
     case Command::GameSpeed:
         s.gameSpeed = std::clamp(s.gameSpeed + step * kelp::Assists::SpeedStep, kelp::Assists::SlowestPercent, 100);
         break;

@@ -32,7 +32,7 @@ namespace {
 using Lines = std::map<std::string, std::string>;
 
 constexpr std::string_view SettingsKeys[] = {"volume",     "muted",      "full-screen", "pointer-speed",
-                                             "goal-arrow", "cards-wait", "game-speed",  "more-time"};
+                                             "goal-arrow", "cards-wait", "calm-lights", "game-speed", "more-time"};
 constexpr std::string_view ProgressKeys[] = {
     "reached",         "resume",          "best-1",          "best-2",          "best-3",          "best-4",
     "best-5",          "best-6",          "best-assisted-1", "best-assisted-2", "best-assisted-3", "best-assisted-4",
@@ -253,6 +253,7 @@ std::string formatSettings(const Settings& s, const std::string& kept) {
         {"pointer-speed", std::to_string(s.pointerSpeed)},
         {"goal-arrow", Yes(s.goalArrow)},
         {"cards-wait", Yes(s.cardsWait)},
+        {"calm-lights", Yes(s.calmLights)},
         {"game-speed", std::to_string(s.gameSpeed)},
         {"more-time", std::to_string(s.moreTime)},
     };
@@ -301,6 +302,7 @@ bool parseSettings(const std::string& text, Settings& s, std::vector<std::string
                                              Settings::MaxPointerSpeed, s.pointerSpeed)) &&
            absentOr("goal-arrow", ReadBool(lines, "goal-arrow", s.goalArrow)) &&
            absentOr("cards-wait", ReadBool(lines, "cards-wait", s.cardsWait)) &&
+           absentOr("calm-lights", ReadBool(lines, "calm-lights", s.calmLights)) &&
            absentOr("game-speed", ReadStepped(lines, "game-speed", kelp::Assists::SlowestPercent, 100,
                                                        kelp::Assists::SpeedStep, s.gameSpeed)) &&
            absentOr("more-time", ReadStepped(lines, "more-time", 0, kelp::Assists::MostTimePercent,

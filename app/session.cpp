@@ -72,6 +72,7 @@ void Session::applySettings() {
     Settings now = effective();
     AudioSetMasterVolume(masterVolume(now));
     SHOW_GOAL_ARROW = now.goalArrow;
+    kelp::setCalmLights(now.calmLights);
     MOUSE->speed = float(now.pointerSpeed) / 100;
     if (IsFullScreen() != now.fullScreen) ToggleFullScreen();
     wasFullScreen = IsFullScreen();

@@ -4,7 +4,7 @@
 // renderer's threads count; each layer ends with a read-back that waits for
 // the renderer, so its pixels are paid for in its own layer.
 //
-//   xvfb-run -a -s "-screen 0 1024x1024x24" build/release/bench/frame_bench [frames]
+//   xvfb-run -a -s "-screen 0 1024x1024x24" build/release/bench/frame_bench [frames] [full|calm]
 #include "game/game.h"
 
 #include <algorithm>
@@ -103,14 +103,16 @@ void MeasureLevel(int level, int frames) {
 
 }  // namespace
 
-// [frames] [full]: "full" draws soft light at full cost, as first designed.
+// [frames] [full|calm]: "full" draws soft light at full cost, as first
+// designed; "calm" draws with calm lights.
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 150;
-    bool fullCost = argc > 2 && std::string(argv[2]) == "full";
+    std::string lights = argc > 2 ? argv[2] : "cheap";
     if (!startUp()) return EXIT_FAILURE;
-    setFullCostLights(fullCost);
+    setFullCostLights(lights == "full");
+    setCalmLights(lights == "calm");
     std::printf("CPU ms per frame over %d frames, %s lights\n        | whole frame: min median max "
-                "| layer by layer: total, then", frames, fullCost ? "full-cost" : "cheap");
+                "| layer by layer: total, then", frames, lights.c_str());
     for (const char* name : LayerNames) std::printf(" %s", name);
     std::printf("\n");
     for (int level = 1; level <= 6; ++level) MeasureLevel(level, frames);

@@ -204,7 +204,7 @@ void tfish::drawGlow() const {
         drawImageAt(light, segments[i]->position, 0, 0);
         if (shownShocked[i]) {
             setUniformScale(0.6f * radii[i] / 30);
-            SetDrawAlpha(0.35f);
+            SetDrawAlpha(calmLights() ? 0.15f : 0.35f);  // a sting: under calm lights, no flash
             drawImageAt(light, segments[i]->position, 0, 0);
             SetDrawAlpha(0.05f);
         }

@@ -35,13 +35,13 @@ void tgoal::drawGoal() const {
 }
 
 // In the last half minute the dial glows warm, once a second: time running
-// out is seen coming, not only found out.
+// out is seen coming, not only found out. Under calm lights it glows steady.
 void tgoal::drawClock() const {
     constexpr float HurryAfter = 30;
     resetDrawState();
     float left = remaining();
     if (left > 0 && left < HurryAfter) {
-        float pulse = 0.5f - 0.5f * std::cos(left * 2 * std::numbers::pi_v<float>);
+        float pulse = steadyOr(0.5f - 0.5f * std::cos(left * 2 * std::numbers::pi_v<float>), 0.5f);
         SetBlendMode(BLEND_ADD);
         SetDrawColor(255, 120, 40);
         SetDrawAlpha(0.25f + 0.45f * pulse);

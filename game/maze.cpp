@@ -105,8 +105,9 @@ bool tBall::collide(tentity& body, float radius) {
 namespace {
 
 // A flickering glow around a point: its alpha is drawn before its shake.
+// A struck ball's: calm lights hold it faint, not a flash.
 void Flicker(tvector position) {
-    SetDrawAlpha(RandomUnitFloat() * 0.3f);
+    SetDrawAlpha(steadyOr(RandomUnitFloat() * 0.3f, 0.08f));
     drawImageAt(light, add(position, randomJitter(2)), 0, 0);
 }
 
@@ -114,7 +115,7 @@ void Flicker(tvector position) {
 // with theirs; only the ball's face is drawn here.
 void LitBall(tvector glowAt, tvector ballAt, int frame) {
     SetBlendMode(BLEND_ADD);
-    float alpha = RandomUnitFloat() * 0.3f;
+    float alpha = steadyOr(RandomUnitFloat(), 0.5f) * 0.3f;
     float scale = 1;
     GetDrawScale(scale, scale);
     addGlow(add(glowAt, randomJitter(2)), scale, alpha);

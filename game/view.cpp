@@ -81,13 +81,15 @@ namespace {
 // time. Bolts redrawn with fresh jags every frame lit and darkened a sixth of
 // level 1's screen five times a second, over the photosensitivity limit of
 // three; held for three frames they crackle ten times a second, and no level
-// flashes more than twice.
-constexpr int BoltHoldFrames = 3;
+// flashes more than twice. Calm lights hold them for ten.
+constexpr int BoltHoldFrames = 3, CalmBoltHoldFrames = 10;
+
+bool lightsCalm = false;
 
 class BoltDice {
 public:
     BoltDice(tvector a, tvector b) {
-        long moment = std::lround(LEVEL_CLOCK->elapsed * 30) / BoltHoldFrames;
+        long moment = std::lround(LEVEL_CLOCK->elapsed * 30) / (lightsCalm ? CalmBoltHoldFrames : BoltHoldFrames);
         state = uint64_t(moment) * 0x9E3779B97F4A7C15ull;
         for (float f : {a.x, a.y, b.x, b.y}) {
             uint32_t bits = 0;
@@ -193,24 +195,29 @@ void addGlow(tvector at, float scale, float alpha) {
 
 namespace {
 
+// Calm bolts are drawn at half contrast: a red one once, not twice over.
+constexpr float CalmBoltAlpha = 0.5f;
+
 void drawBolt(tvector p, tvector q, bool red, BoltDice& dice) {
     tvector d = sub(q, p);
     float rotation = -heading(d) - 90 + 180.0f * float(dice.between(0, 1));
     SetDrawScale((length(d) + 30) / 50, 0.8f);
     tvector middle = scale(add(p, q), 0.5f);
     if (red) {
-        SetDrawAlpha(1);
+        SetDrawAlpha(lightsCalm ? CalmBoltAlpha : 1);
         int frame = dice.between(1, 9);
         drawImageAt(lightning, middle, rotation, frame);
-        drawImageAt(lightning, middle, rotation, frame);
+        if (!lightsCalm) drawImageAt(lightning, middle, rotation, frame);
     } else {
+        if (lightsCalm) SetDrawAlpha(CalmBoltAlpha);
         drawImageAt(neon, middle, rotation, dice.between(1, 4));
     }
-    // The glows are faint enough to flicker every frame.
-    float r = RandomUnitFloat();
-    float alpha = RandomUnitFloat() * (red ? 0.1f : 0.05f);
+    // The glows are faint enough to flicker every frame; calm ones hold their
+    // mean, at a quarter and three quarters of the bolt.
+    float r = steadyOr(RandomUnitFloat(), 0.5f);
+    float alpha = steadyOr(RandomUnitFloat(), 0.5f) * (red ? 0.1f : 0.05f);
     for (int i = 0; i < 2; ++i) {
-        float t = RandomUnitFloat();
+        float t = steadyOr(RandomUnitFloat(), i ? 0.75f : 0.25f);
         addGlow(add(scale(p, t), scale(q, 1 - t)), r, alpha);
     }
     SetDrawScale(1, 1);
@@ -220,6 +227,9 @@ void drawBolt(tvector p, tvector q, bool red, BoltDice& dice) {
 }  // namespace
 
 void setFullCostLights(bool on) { lightsAtFullCost = on; }
+void setCalmLights(bool on) { lightsCalm = on; }
+bool calmLights() { return lightsCalm; }
+float steadyOr(float flickering, float steady) { return lightsCalm ? steady : flickering; }
 bool fullCostLights() { return lightsAtFullCost; }
 
 void forgetGlows() { glowCount = 0; }

@@ -44,6 +44,13 @@ void drawRedLightning(tvector a, tvector b, float jag, bool startExact, bool end
 constexpr int LightLayerDivisor = 4;
 void setFullCostLights(bool on);
 bool fullCostLights();
+// Calm lights, for players whom flashing can hurt: bolts take fresh jags
+// three times a second at half contrast, glows hold still, strikes do not
+// flash. Only the drawing changes; it draws the same dice either way.
+void setCalmLights(bool on);
+bool calmLights();
+// `flickering`, a value drawn from the dice, or `steady` under calm lights.
+float steadyOr(float flickering, float steady);
 // Soft glows at a point, in the draw colour, additive: cheaply, bolts and
 // balls gather them as the world is drawn, and the next frame's backdrop draws
 // them. drawWorld forgets what the last one gathered.

@@ -128,9 +128,9 @@ TEST(Menus, SettingsChangeInStepsWithinTheirRanges) {
 TEST(Menus, AssistsSlowTheGameInTensAndAddTimeInHalves) {
     Settings settings;
     Menu menu = settingsMenu(settings);
-    menu.selected = 6;
+    menu.selected = 7;
     ASSERT_EQ(menu.handle(Confirm()).command, Command::Assist);
-    EXPECT_EQ(menu.items[6].value, "off");
+    EXPECT_EQ(menu.items[7].value, "off");
     Menu assist = assistMenu(settings);
     EXPECT_EQ(assist.items[0].value, "100%");
     EXPECT_EQ(assist.items[1].value, "+0%");

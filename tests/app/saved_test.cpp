@@ -60,6 +60,7 @@ Settings Unusual() {
     s.fullScreen = true;
     s.pointerSpeed = 175;
     s.goalArrow = false;
+    s.calmLights = true;
     s.gameSpeed = 60;
     s.moreTime = 100;
     return s;
@@ -119,7 +120,7 @@ TEST_F(SavedFiles, DamagedFilesGiveTheDefaultsWithOneWarningAndAreKeptAside) {
     const std::vector<std::pair<const char*, std::string>> damaged = {
         {"empty", ""},
         {"binary", binary},
-        {"truncated", good.substr(0, good.size() / 2)},
+        {"truncated", good.substr(0, good.find("pointer-speed") + 5)},
         {"cut mid-line", good.substr(0, good.size() - 3)},
         {"absurd volume", "volume = 11000\nmuted = no\nfull-screen = no\npointer-speed = 100\ngoal-arrow = yes\n"},
         {"negative speed", "volume = 5\nmuted = no\nfull-screen = no\npointer-speed = -100\ngoal-arrow = yes\n"},
@@ -309,7 +310,7 @@ TEST_F(SavedFiles, SavingKeepsTheCommentsAndOrderOfAFileEditedByHand) {
     settings.volume = 6;
     std::string saved = formatSettings(settings, kept);
     EXPECT_EQ(saved, "# my settings\nmuted = yes\n\n# quieter at night\nvolume = 6\nmy-own = kept\n"
-                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\ncards-wait = yes\n"
+                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\ncards-wait = yes\ncalm-lights = no\n"
                      "game-speed = 100\nmore-time = 0\n");
     Settings again;
     EXPECT_TRUE(parseSettings(saved, again));

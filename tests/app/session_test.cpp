@@ -181,7 +181,7 @@ TEST_F(Program, MuteAndVolumeKeysWorkAnywhereAndAreRemembered) {
     EXPECT_NE(saved.find("volume = 8"), std::string::npos) << saved;
 }
 
-TEST_F(Program, TheSettingsMenuChangesTheWayToTheGoalAndThePointerSpeed) {
+TEST_F(Program, TheSettingsMenuChangesTheWayToTheGoalThePointerSpeedAndTheLights) {
     Run(Options{}, [&](int frame) {
         if (frame == 2) Key(40), Key(40);  // from New game to Settings
         if (frame == 3) Key(13);
@@ -189,9 +189,14 @@ TEST_F(Program, TheSettingsMenuChangesTheWayToTheGoalAndThePointerSpeed) {
         if (frame == 6) Key(37);
         if (frame == 7) Key(40);
         if (frame == 8) Key(13);  // the way to the goal: off
-        if (frame == 9) Key(27);
-        if (frame == 10) Send(AppTerminate);
+        if (frame == 9) Key(40), Key(39);  // calm lights: on
+        if (frame == 10) Key(27);
+        if (frame == 11) Send(AppTerminate);
     });
+    EXPECT_TRUE(settings.calmLights);
+    EXPECT_TRUE(calmLights()) << "the drawing is told at once";
+    EXPECT_NE(Read(home / "config/kelp-garden/settings.txt").find("calm-lights = yes"), std::string::npos);
+    setCalmLights(false);
     EXPECT_EQ(settings.pointerSpeed, 75);
     EXPECT_FALSE(settings.goalArrow);
     EXPECT_FALSE(SHOW_GOAL_ARROW);
@@ -207,9 +212,10 @@ TEST_F(Program, ThePointerWorksTheMenusWhereTheWindowShowsThem) {
     Run(Options{}, [&](int frame) {
         if (frame == 2) pointAt(400, 320 + 3 * 64);  // Settings
         if (frame == 3) click();
-        if (frame == 5) pointAt(400, 320 + 4 * 56);  // the way to the goal: the settings have closer rows
+        // The way to the goal: the settings, a long menu, have closer rows and start higher.
+        if (frame == 5) pointAt(400, 268 + 4 * 56);
         if (frame == 6) click();
-        if (frame == 8) pointAt(40, 320 + 4 * 56), click();  // beside the menu: nothing
+        if (frame == 8) pointAt(40, 268 + 4 * 56), click();  // beside the menu: nothing
         if (frame == 10) Send(AppTerminate);
     });
     EXPECT_FALSE(settings.goalArrow);
@@ -319,7 +325,7 @@ TEST_F(Program, StoryCardsWaitForAKeyUnlessTheSettingIsOff) {
     Run(Options{}, [&](int frame) {
         if (frame == 2) Key(40), Key(40);  // Settings
         if (frame == 3) Key(13);
-        if (frame == 5) for (int i = 0; i < 5; ++i) Key(40);  // Story cards wait for a key
+        if (frame == 5) for (int i = 0; i < 6; ++i) Key(40);  // Story cards wait for a key
         if (frame == 6) Key(13);
         if (frame == 7) Send(AppTerminate);
     });

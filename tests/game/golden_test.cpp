@@ -2,7 +2,8 @@
 // every level, stepped and drawn as the game does, with a checksum of the
 // whole world after every frame. The checksums were recorded once; any change
 // to the physics, the levels or the world's state shows here, naming the first
-// frame that differs. KELP_RECORD_GOLDEN=1 writes the files anew.
+// frame that differs. Drawn with calm lights or not drawn at all, the world
+// is the same. KELP_RECORD_GOLDEN=1 writes the files anew.
 #include "world_fixture.h"
 
 #include <gtest/gtest.h>
@@ -59,22 +60,28 @@ void WriteGolden(int level, const std::vector<uint64_t>& sums) {
     std::fclose(out);
 }
 
-class Golden : public ::testing::TestWithParam<std::tuple<int, bool>> {
+enum class Drawing { None, Usual, Calm };
+
+class Golden : public ::testing::TestWithParam<std::tuple<int, Drawing>> {
 protected:
     void SetUp() override {
         // The world does not depend on the screen's size: a small one draws fast.
         screen = OpenGameScreen(96);
         ASSERT_NE(screen, nullptr) << "no OpenGL screen: is an X server running?";
     }
-    void TearDown() override { CloseScreen(); }
+    void TearDown() override {
+        setCalmLights(false);
+        CloseScreen();
+    }
 
-    std::vector<uint64_t> Play(int level, bool drawing) {
+    std::vector<uint64_t> Play(int level, Drawing drawing) {
+        setCalmLights(drawing == Drawing::Calm);
         Level played(level, 4660);
         std::vector<uint64_t> sums;
         for (int frame = 0; frame < FramesPerLevel; ++frame) {
             ScriptedInput input = ScriptFor(level, frame);
             played.step({input.offset, input.button});
-            if (drawing) {
+            if (drawing != Drawing::None) {
                 playWorldSounds();
                 played.draw();
                 PresentFrame(0);
@@ -101,7 +108,7 @@ protected:
 TEST_P(Golden, EveryFrameMatchesTheRecordedWorld) {
     auto [level, drawing] = GetParam();
     std::vector<uint64_t> sums = Play(level, drawing);
-    if (std::getenv("KELP_RECORD_GOLDEN") && drawing) {
+    if (std::getenv("KELP_RECORD_GOLDEN") && drawing == Drawing::Usual) {
         WriteGolden(level, sums);
         return;
     }
@@ -114,10 +121,13 @@ TEST_P(Golden, EveryFrameMatchesTheRecordedWorld) {
     EXPECT_GT(coverage.hurt + coverage.caught, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, Golden, ::testing::Combine(::testing::Range(1, 7), ::testing::Bool()),
+INSTANTIATE_TEST_SUITE_P(Levels, Golden,
+                         ::testing::Combine(::testing::Range(1, 7),
+                                            ::testing::Values(Drawing::None, Drawing::Usual, Drawing::Calm)),
                          [](const auto& info) {
+                             Drawing drawing = std::get<1>(info.param);
                              return "Level" + std::to_string(std::get<0>(info.param)) +
-                                    (std::get<1>(info.param) ? "Drawn" : "Headless");
+                                    (drawing == Drawing::None ? "Headless" : drawing == Drawing::Usual ? "Drawn" : "DrawnCalm");
                          });
 
 }  // namespace

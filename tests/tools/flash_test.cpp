@@ -56,13 +56,17 @@ TEST(Flashes, AFastFlickerOfTheWholeScreenFailsASlowOnePasses) {
     FlashAnalyser slow = Analyse(2, [](int f, int, int) { return On(f, 2) ? White : Black; });
     EXPECT_EQ(slow.worstGeneral().flashes, 2);
     EXPECT_LE(slow.worstGeneral().flashes, 3) << "within the limit";
+    EXPECT_DOUBLE_EQ(fast.overLimitShare(), 1);
+    EXPECT_DOUBLE_EQ(slow.overLimitShare(), 0);
 }
 
 TEST(Flashes, ASmallFlashingSquareUnderTheAreaLimitCountsNothing) {
     auto square = [](int side) {
         return Analyse(2, [side](int f, int x, int y) { return x < side && y < side && On(f, 6) ? White : Black; });
     };
-    EXPECT_EQ(square(30).worstGeneral().flashes, 0) << "900 px of a 5035 px field";
+    FlashAnalyser small = square(30);
+    EXPECT_EQ(small.worstGeneral().flashes, 0) << "900 px of a 5035 px field";
+    EXPECT_NEAR(small.overLimitShare(), 900.0 / (95 * 53), 1e-9) << "how near it came";
     FlashAnalyser large = square(60);
     EXPECT_EQ(large.worstGeneral().flashes, 6) << "3600 px: more than a quarter of a field";
     EXPECT_NEAR(large.worstGeneral().areaShare, 3600.0 / (Size * Size), 1e-9);
@@ -139,3 +143,31 @@ TEST_F(GameFrames, LevelOnesBoltsFlashWithinTheLimit) {
     EXPECT_LE(seen.worstGeneral().flashes, 3);
     EXPECT_EQ(seen.worstRed().flashes, 0);
 }
+
+class EveryLevel : public GameFrames, public ::testing::WithParamInterface<std::pair<int, int>> {
+protected:
+    void TearDown() override {
+        kelp::setCalmLights(false);
+        GameFrames::TearDown();
+    }
+};
+
+// Each level's worst second in the first twenty of its replay, found by
+// flash_check: within the limit, and no worse with calm lights, which leave
+// a smaller part of the screen near it.
+TEST_P(EveryLevel, TheWorstSecondIsWithinTheLimitAndCalmLightsCalmIt) {
+    auto [level, last] = GetParam();
+    FlashAnalyser usual = Analyse(level, last - FlashAnalyser::FramesPerSecond + 1, last);
+    EXPECT_LE(usual.worstGeneral().flashes, FlashAnalyser::MostFlashesPerSecond);
+    EXPECT_EQ(usual.worstRed().flashes, 0);
+    kelp::setCalmLights(true);
+    FlashAnalyser calm = Analyse(level, last - FlashAnalyser::FramesPerSecond + 1, last);
+    EXPECT_LE(calm.worstGeneral().flashes, usual.worstGeneral().flashes);
+    EXPECT_EQ(calm.worstRed().flashes, 0);
+    EXPECT_LT(calm.overLimitShare(), usual.overLimitShare());
+}
+
+INSTANTIATE_TEST_SUITE_P(Replays, EveryLevel,
+                         ::testing::Values(std::pair{1, 43}, std::pair{2, 36}, std::pair{3, 566}, std::pair{4, 441},
+                                           std::pair{5, 102}, std::pair{6, 225}),
+                         [](const auto& info) { return "Level" + std::to_string(info.param.first); });

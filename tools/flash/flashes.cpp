@@ -68,6 +68,7 @@ void FlashAnalyser::add(const uint8_t* rgba, int pitch) {
     ++frameCount;
     measure(&Pixel::general, general);
     measure(&Pixel::red, red);
+    overLimit = std::max(overLimit, densestField(MostFlashesPerSecond + 1, &Pixel::general));
 }
 
 int FlashAnalyser::flashesAt(int x, int y) const { return FlashesIn(pixels[size_t(y) * size_t(width) + size_t(x)].general); }
@@ -78,7 +79,7 @@ void FlashAnalyser::measure(uint32_t Pixel::*history, Worst& worst) {
     int most = 0;
     for (const Pixel& p : pixels) most = std::max(most, FlashesIn(p.*history));
     for (int flashes = most; flashes > 0 && flashes >= worst.flashes; --flashes) {
-        if (!coversAField(flashes, history)) continue;
+        if (densestField(flashes, history) < field.share) continue;
         auto flashing = std::count_if(pixels.begin(), pixels.end(),
                                       [&](const Pixel& p) { return FlashesIn(p.*history) >= flashes; });
         double share = double(flashing) / double(pixels.size());
@@ -87,9 +88,9 @@ void FlashAnalyser::measure(uint32_t Pixel::*history, Worst& worst) {
     }
 }
 
-// Whether the pixels with at least `atLeast` flashes cover the field's share
-// of a field placed anywhere on the frame.
-bool FlashAnalyser::coversAField(int atLeast, uint32_t Pixel::*history) {
+// The largest share of a field, placed anywhere on the frame, that the pixels
+// with at least `atLeast` flashes cover.
+double FlashAnalyser::densestField(int atLeast, uint32_t Pixel::*history) {
     size_t stride = size_t(width) + 1;
     for (int y = 0; y < height; ++y) {
         int row = 0;
@@ -99,15 +100,15 @@ bool FlashAnalyser::coversAField(int atLeast, uint32_t Pixel::*history) {
         }
     }
     int fieldWidth = std::min(field.width, width), fieldHeight = std::min(field.height, height);
-    double needed = field.share * fieldWidth * fieldHeight;
+    int densest = 0;
     for (int y = fieldHeight; y <= height; ++y)
         for (int x = fieldWidth; x <= width; ++x) {
             int inside = covered[size_t(y) * stride + size_t(x)] - covered[size_t(y - fieldHeight) * stride + size_t(x)] -
                          covered[size_t(y) * stride + size_t(x - fieldWidth)] +
                          covered[size_t(y - fieldHeight) * stride + size_t(x - fieldWidth)];
-            if (inside >= needed) return true;
+            densest = std::max(densest, inside);
         }
-    return false;
+    return double(densest) / (double(fieldWidth) * fieldHeight);
 }
 
 }  // namespace kelp_flash

@@ -27,12 +27,17 @@ struct Worst {
 class FlashAnalyser {
 public:
     static constexpr int FramesPerSecond = 30;
+    static constexpr int MostFlashesPerSecond = 3;
     FlashAnalyser(int width, int height, Field field = {});
 
     // The next frame: rows of R, G, B, A bytes, top down, `pitch` bytes apart.
     void add(const uint8_t* rgba, int pitch);
     const Worst& worstGeneral() const { return general; }
     const Worst& worstRed() const { return red; }
+    // How near the limit came: the largest share of a field that pixels
+    // flashing more than the limit covered in any second (under
+    // Field::share passes).
+    double overLimitShare() const { return overLimit; }
     // Per pixel, the general flashes in the second that ended with the last frame.
     int flashesAt(int x, int y) const;
     int frames() const { return frameCount; }
@@ -49,7 +54,7 @@ private:
     // counted from `history` (general or red); and the share of the frame
     // flashing that often.
     void measure(uint32_t Pixel::*history, Worst& worst);
-    bool coversAField(int atLeast, uint32_t Pixel::*history);
+    double densestField(int atLeast, uint32_t Pixel::*history);
 
     int width, height;
     Field field;
@@ -57,6 +62,7 @@ private:
     std::vector<int> covered;  // a summed-area table, reused frame to frame
     int frameCount = 0;
     Worst general, red;
+    double overLimit = 0;
 };
 
 }  // namespace kelp_flash
