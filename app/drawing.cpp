@@ -17,8 +17,8 @@ namespace {
 constexpr float HeaderY = 150, FirstRowY = 320, HintTop = 758;
 // Rows are closer in a long menu, and a longer one starts higher, so that its
 // last stays clear of the hint.
-constexpr float RowHeight = 64, LongMenuRowHeight = 56;
-constexpr size_t LongMenu = 8;
+constexpr float RowHeight = 64, LongMenuRowHeight = 56, LongerMenuRowHeight = 52;
+constexpr size_t LongMenu = 8, LongerMenu = 10;
 constexpr float PanelLeft = 110, PanelRight = 690;
 // A note under a value fits the panel's width.
 constexpr float NoteScale = 1.25f, FootnoteScale = 1.5f;
@@ -38,7 +38,10 @@ bool HasValues(const Menu& menu) {
     return false;
 }
 
-float RowHeightOf(const Menu& menu) { return menu.items.size() >= LongMenu ? LongMenuRowHeight : RowHeight; }
+float RowHeightOf(const Menu& menu) {
+    size_t items = menu.items.size();
+    return items >= LongerMenu ? LongerMenuRowHeight : items >= LongMenu ? LongMenuRowHeight : RowHeight;
+}
 
 float RowY(const Menu& menu, int row) {
     float rowHeight = RowHeightOf(menu);
@@ -119,7 +122,7 @@ int MenuItemAt(const Menu& menu, float x, float y) {
     return -1;
 }
 
-void DrawMenu(const Menu& menu, int titleLabel) {
+void DrawMenu(const Menu& menu, int titleLabel, const std::string& hint) {
     LoadMenuPictures();
     resetDrawState();
     if (titleLabel < 0) DrawImageAt(titleName, 400, HeaderY, 0);
@@ -155,7 +158,7 @@ void DrawMenu(const Menu& menu, int titleLabel) {
         SetDrawColor(200, 225, 220);
         DrawSmallPrint(menu.footnote, 400, RowY(menu, int(menu.items.size())), true, FootnoteScale);
     }
-    DrawHint("Arrows and Enter, or the mouse    M: mute    - +: volume");
+    DrawHint(hint);
 }
 
 }  // namespace kelp_app

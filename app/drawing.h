@@ -10,7 +10,7 @@
 namespace kelp_app {
 
 // The menu's header (its label, or the game's name for -1), items and hint.
-void DrawMenu(const Menu& menu, int titleLabel);
+void DrawMenu(const Menu& menu, int titleLabel, const std::string& hint);
 // The item whose row holds the screen point, or -1.
 int MenuItemAt(const Menu& menu, float x, float y);
 // The built-in font, doubled: the menus' values and the time left.

@@ -40,6 +40,7 @@ bool FrameLoop::frame(const FrameInput& input) {
         quit();
         return false;
     }
+    session.noteHands(input);
     session.keysAnywhere(input);
     follow(screens.back()->update(input));
     if (screens.empty()) return false;

@@ -15,7 +15,8 @@ using kelp_labels::Cell;
 namespace {
 
 bool Adjustable(Command command) {
-    return command == Command::Volume || command == Command::PointerSpeed || command == Command::Mute ||
+    return command == Command::Volume || command == Command::PointerSpeed || command == Command::StickSpeed ||
+           command == Command::Mute ||
            command == Command::FullScreen || command == Command::GoalArrow || command == Command::CardsWait ||
            command == Command::GameSpeed || command == Command::MoreTime || command == Command::CalmLights;
 }
@@ -54,7 +55,9 @@ MenuChoice Menu::handle(const MenuInput& input) {
     if (!items[size_t(selected)].enabled) selected = NextEnabled(items, selected, 1);
     if (input.back) return {BackCommand(items), 0, 0};
     for (const Shortcut& shortcut : shortcuts)
-        if (input.shortcut == shortcut.key) return {shortcut.command, 0, 0};
+        if ((shortcut.key && input.shortcut == shortcut.key) ||
+            (shortcut.padButton >= 0 && input.padShortcut == shortcut.padButton))
+            return {shortcut.command, 0, 0};
     if (input.pointedItem >= 0 && input.pointedItem < int(items.size()) && items[size_t(input.pointedItem)].enabled) {
         selected = input.pointedItem;
         if (input.clicked) {
@@ -86,7 +89,11 @@ Menu pauseMenu() {
     menu.items = {Item(Cell("Resume"), Command::Resume), Item(Cell("Restart level"), Command::Restart),
                   Item(Cell("Show me the way"), Command::ShowWay), Item(Cell("Settings"), Command::Settings),
                   Item(Cell("Quit to title"), Command::QuitToTitle), Item(Cell("Quit game"), Command::QuitGame)};
-    menu.shortcuts = {{'P', Command::Resume}, {'R', Command::Restart}, {'Q', Command::QuitGame}};
+    menu.shortcuts = {{'P', Command::Resume},
+                      {'R', Command::Restart},
+                      {'Q', Command::QuitGame},
+                      {0, Command::Resume, PadButtons::Start},
+                      {0, Command::ShowWay, PadButtons::Back}};
     return menu;
 }
 
@@ -109,6 +116,7 @@ Menu settingsMenu(const Settings& settings) {
     Menu menu;
     menu.items = {Item(Cell("Volume"), Command::Volume), Item(Cell("Mute"), Command::Mute),
                   Item(Cell("Full screen"), Command::FullScreen), Item(Cell("Pointer speed"), Command::PointerSpeed),
+                  Item(Cell("Stick speed"), Command::StickSpeed),
                   Item(Cell("Way to the goal"), Command::GoalArrow), Item(Cell("Calm lights"), Command::CalmLights),
                   Item(Cell("Story cards wait for a key"), Command::CardsWait), Item(Cell("Assist"), Command::Assist),
                   Item(Cell("Back"), Command::Back)};
@@ -132,6 +140,7 @@ void showSettings(Menu& menu, const Settings& s) {
         case Command::Mute: item.value = OnOff(s.muted); break;
         case Command::FullScreen: item.value = OnOff(s.fullScreen); break;
         case Command::PointerSpeed: item.value = Percent(s.pointerSpeed, false); break;
+        case Command::StickSpeed: item.value = Percent(s.stickSpeed, false); break;
         case Command::GoalArrow: item.value = OnOff(s.goalArrow); break;
         case Command::CardsWait: item.value = OnOff(s.cardsWait); break;
         case Command::CalmLights: item.value = OnOff(s.calmLights); break;
@@ -154,6 +163,10 @@ bool applySetting(Settings& s, const MenuChoice& choice) {
     case Command::PointerSpeed:
         s.pointerSpeed = std::clamp(s.pointerSpeed + step * Settings::PointerSpeedStep, Settings::MinPointerSpeed,
                                     Settings::MaxPointerSpeed);
+        break;
+    case Command::StickSpeed:
+        s.stickSpeed = std::clamp(s.stickSpeed + step * Settings::PointerSpeedStep, Settings::MinPointerSpeed,
+                                  Settings::MaxPointerSpeed);
         break;
     case Command::Mute: s.muted = !s.muted; break;
     case Command::FullScreen: s.fullScreen = !s.fullScreen; break;

@@ -16,7 +16,7 @@ namespace kelp_app {
 enum class Command {
     None, Continue, NewGame, Levels, Settings, Quit, Resume, Restart, QuitToTitle, QuitGame, Back,
     PlayLevel, Volume, Mute, FullScreen, PointerSpeed, GoalArrow, CardsWait,
-    Assist, GameSpeed, MoreTime, CalmLights,
+    Assist, GameSpeed, MoreTime, CalmLights, StickSpeed,
     ShowWay,  // the autopilot's way ahead, shown before play resumes
     Idle,     // the menu was left untouched for a while
 };
@@ -39,6 +39,7 @@ struct MenuInput {
     int pointedItem = -1;    // the item under a pointer that moved, or -1
     bool clicked = false;    // the button pressed over pointedItem
     int shortcut = 0;        // a key hit that is one of the menu's shortcuts
+    int padShortcut = -1;    // a pad's button pressed that is one of them
 };
 
 // What a frame of input asks: a command of the selected item, with the
@@ -50,8 +51,9 @@ struct MenuChoice {
 };
 
 struct Shortcut {
-    int key = 0;  // virtual key code
+    int key = 0;  // virtual key code; 0 for none
     Command command = Command::None;
+    int padButton = -1;  // PadButtons index; -1 for none
 };
 
 struct Menu {
@@ -65,7 +67,8 @@ struct Menu {
 
 // The title menu: Continue only once there is somewhere to continue from.
 Menu titleMenu(const Progress& progress);
-// Escape and P resume, R restarts, Q quits the game.
+// Escape and P resume, R restarts, Q quits the game; on a pad Start resumes
+// and Back shows the way.
 Menu pauseMenu();
 Menu levelsMenu(const Progress& progress);
 Menu settingsMenu(const Settings& settings);

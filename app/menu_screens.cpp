@@ -28,12 +28,20 @@ void MenuScreen::uncovered() {
 // reappears in the middle of the window).
 MenuInput MenuScreen::menuInput(const FrameInput& input) {
     MenuInput chosen;
-    chosen.move = input.presses[Keys::Down] - input.presses[Keys::Up];
-    chosen.adjust = input.presses[Keys::Right] - input.presses[Keys::Left];
-    chosen.confirm = input.pressed(Keys::Enter) || input.pressed(Keys::Space);
-    chosen.back = input.pressed(Keys::Escape);
-    for (const Shortcut& shortcut : menu.shortcuts)
-        if (input.pressed(shortcut.key)) chosen.shortcut = shortcut.key;
+    const PadInput& pad = input.pad;
+    using namespace PadButtons;
+    chosen.move = input.presses[Keys::Down] - input.presses[Keys::Up] + pad.presses[Down] + pad.presses[StickDown] -
+                  pad.presses[Up] - pad.presses[StickUp];
+    chosen.adjust = input.presses[Keys::Right] - input.presses[Keys::Left] + pad.presses[Right] +
+                    pad.presses[StickRight] - pad.presses[Left] - pad.presses[StickLeft];
+    chosen.confirm = input.pressed(Keys::Enter) || input.pressed(Keys::Space) || pad.pressed(A);
+    chosen.back = input.pressed(Keys::Escape) || pad.pressed(B);
+    for (const Shortcut& shortcut : menu.shortcuts) {
+        if (shortcut.key && input.pressed(shortcut.key)) chosen.shortcut = shortcut.key;
+        if (shortcut.padButton >= 0 && pad.pressed(shortcut.padButton)) chosen.padShortcut = shortcut.padButton;
+    }
+    // Start chooses, unless the menu gives it a meaning of its own.
+    chosen.confirm |= pad.pressed(Start) && chosen.padShortcut < 0;
     float x = 0, y = 0;
     bool moved = std::exchange(pointerPlaced, true) && input.pointerMoved;
     if ((moved || input.clicked(1)) && WindowPointToScreen(input.pointerX, input.pointerY, x, y)) {
@@ -52,7 +60,7 @@ Next MenuScreen::update(const FrameInput& input) {
 
 void MenuScreen::draw() {
     backdrop->draw();
-    DrawMenu(menu, titleLabel);
+    DrawMenu(menu, titleLabel, hint());
 }
 
 LevelsScreen::LevelsScreen(Session& session, BackdropRef backdrop)

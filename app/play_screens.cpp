@@ -25,7 +25,12 @@ constexpr int LastLevel = 6, WonCard = 7, LostCard = 8;
 
 bool PassesACard(const FrameInput& input) {
     return input.pressed(Keys::Escape) || input.pressed(Keys::Enter) || input.pressed(Keys::Space) ||
-           input.clicked(1);
+           input.clicked(1) || input.pad.pressed(PadButtons::A) || input.pad.pressed(PadButtons::Start);
+}
+
+bool AsksForPause(const FrameInput& input) {
+    return input.pressed(Keys::Escape) || input.pressed(Keys::Letter('P')) || input.focusLost ||
+           input.pad.pressed(PadButtons::Start) || input.pad.unplugged;
 }
 
 }  // namespace
@@ -115,13 +120,13 @@ Next LevelScreen::update(const FrameInput& input) {
     for (int k = 1; k <= LastLevel; ++k)
         if (input.pressed(Keys::Digit(k))) level->skipTo(k);
     if (level->skipped()) session.levelKey(CURRENT_LEVEL);
-    if (input.pressed(Keys::Escape) || input.pressed(Keys::Letter('P')) || input.focusLost) {
+    if (AsksForPause(input)) {
         frozen = std::make_shared<FrozenLevel>(level->assists());
         MOUSE->release();
-        return Next::push(std::make_unique<PauseScreen>(session, frozen, restart));
+        return Next::push(std::make_unique<PauseScreen>(session, frozen, restart, input.pad.unplugged));
     }
     if (level->over()) return afterEnd();
-    play(std::clamp(input.ticks, 1, MaxStepsPerFrame), {MOUSE->offset(input), input.buttonsHeld[1]});
+    play(std::clamp(input.ticks, 1, MaxStepsPerFrame), {MOUSE->offset(input), tmouse::calming(input)});
     return Next::stay();
 }
 
@@ -160,8 +165,10 @@ void LevelScreen::uncovered() {
 
 void LevelScreen::draw() { level->draw(); }
 
-PauseScreen::PauseScreen(Session& session, std::shared_ptr<FrozenLevel> frozen, bool& restart)
-    : MenuScreen(session, frozen, pauseMenu(), Cell("Paused")), frozen(std::move(frozen)), restart(restart) {}
+PauseScreen::PauseScreen(Session& session, std::shared_ptr<FrozenLevel> frozen, bool& restart, bool padGone)
+    : MenuScreen(session, frozen, pauseMenu(), Cell("Paused")), frozen(std::move(frozen)), restart(restart) {
+    if (padGone) menu.footnote = unpluggedNote(session.hands());
+}
 
 Next PauseScreen::choose(const MenuChoice& chosen) {
     switch (chosen.command) {

@@ -32,7 +32,7 @@ namespace {
 using Lines = std::map<std::string, std::string>;
 
 constexpr std::string_view SettingsKeys[] = {"volume",     "muted",      "full-screen", "pointer-speed",
-                                             "goal-arrow", "cards-wait", "calm-lights", "game-speed", "more-time"};
+                                             "goal-arrow", "cards-wait", "calm-lights", "game-speed", "more-time", "stick-speed"};
 constexpr std::string_view ProgressKeys[] = {
     "reached",         "resume",          "best-1",          "best-2",          "best-3",          "best-4",
     "best-5",          "best-6",          "best-assisted-1", "best-assisted-2", "best-assisted-3", "best-assisted-4",
@@ -251,6 +251,7 @@ std::string formatSettings(const Settings& s, const std::string& kept) {
         {"muted", Yes(s.muted)},
         {"full-screen", Yes(s.fullScreen)},
         {"pointer-speed", std::to_string(s.pointerSpeed)},
+        {"stick-speed", std::to_string(s.stickSpeed)},
         {"goal-arrow", Yes(s.goalArrow)},
         {"cards-wait", Yes(s.cardsWait)},
         {"calm-lights", Yes(s.calmLights)},
@@ -300,6 +301,8 @@ bool parseSettings(const std::string& text, Settings& s, std::vector<std::string
            absentOr("full-screen", ReadBool(lines, "full-screen", s.fullScreen)) &&
            absentOr("pointer-speed", ReadInt(lines, "pointer-speed", Settings::MinPointerSpeed,
                                              Settings::MaxPointerSpeed, s.pointerSpeed)) &&
+           absentOr("stick-speed", ReadStepped(lines, "stick-speed", Settings::MinPointerSpeed,
+                                                Settings::MaxPointerSpeed, Settings::PointerSpeedStep, s.stickSpeed)) &&
            absentOr("goal-arrow", ReadBool(lines, "goal-arrow", s.goalArrow)) &&
            absentOr("cards-wait", ReadBool(lines, "cards-wait", s.cardsWait)) &&
            absentOr("calm-lights", ReadBool(lines, "calm-lights", s.calmLights)) &&

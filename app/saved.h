@@ -19,6 +19,7 @@ struct Settings {
     bool muted = false;
     bool fullScreen = false;
     int pointerSpeed = 100;   // percent
+    int stickSpeed = 100;     // percent, on the same scale
     bool goalArrow = true;
     bool cardsWait = true;    // a story card stays until a key or a click passes it
     bool calmLights = false;  // steady bolts and glows, no strike flashes

@@ -63,6 +63,7 @@ protected:
     MenuScreen(Session& session, BackdropRef backdrop, Menu menu, int titleLabel);
     // A frame's choice, never Command::None.
     virtual Next choose(const MenuChoice& choice) = 0;
+    virtual std::string hint() const { return menuHint(session.hands()); }
     // Frames in a row without a key, a click or the pointer stirring.
     int untouchedFrames = 0;
 
@@ -117,12 +118,13 @@ public:
 // The autopilot plays the garden until a key or the pointer stirs.
 class DemoScreen : public Screen {
 public:
-    explicit DemoScreen(std::shared_ptr<Garden> garden);
+    DemoScreen(std::shared_ptr<Garden> garden, const Session& session);
     Next update(const FrameInput& input) override;
     void draw() override;
 
 private:
     std::shared_ptr<Garden> garden;
+    const Session& session;
     kelp_pilot::Autopilot pilot;
 };
 
@@ -151,8 +153,8 @@ private:
 };
 
 // A level in play: the player's hands or the autopilot steer, up to
-// MaxStepsPerFrame steps a frame; digits skip ahead; Escape, P or the window
-// losing the focus pause it.
+// MaxStepsPerFrame steps a frame; digits skip ahead; Escape, P, a pad's Start,
+// the window losing the focus or the pad in use unplugged pause it.
 class LevelScreen : public Screen {
 public:
     LevelScreen(Session& session, int number);
@@ -177,10 +179,12 @@ private:
 // when `restart` says so; leaving goes to the title or ends the program.
 class PauseScreen : public MenuScreen {
 public:
-    PauseScreen(Session& session, std::shared_ptr<FrozenLevel> frozen, bool& restart);
+    // `padGone`: paused because the pad in use was unplugged, which it says.
+    PauseScreen(Session& session, std::shared_ptr<FrozenLevel> frozen, bool& restart, bool padGone = false);
 
 private:
     Next choose(const MenuChoice& choice) override;
+    std::string hint() const override { return pauseHint(session.hands()); }
     std::shared_ptr<FrozenLevel> frozen;
     bool& restart;
 };

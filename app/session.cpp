@@ -74,9 +74,12 @@ void Session::applySettings() {
     SHOW_GOAL_ARROW = now.goalArrow;
     kelp::setCalmLights(now.calmLights);
     MOUSE->speed = float(now.pointerSpeed) / 100;
+    MOUSE->stickSpeed = float(now.stickSpeed) / 100;
     if (IsFullScreen() != now.fullScreen) ToggleFullScreen();
     wasFullScreen = IsFullScreen();
 }
+
+void Session::noteHands(const FrameInput& input) { lastHands = {input.lastUsed, input.pad.layout}; }
 
 void Session::keysAnywhere(const FrameInput& input) {
     // Alt+Enter is read with the press: a quick chord is not lost.

@@ -3,6 +3,7 @@
 // the game being played with its recording, and the autopilot.
 #pragma once
 
+#include "app/hints.h"
 #include "app/menu.h"
 #include "app/options.h"
 #include "app/replay.h"
@@ -27,6 +28,9 @@ public:
     void change(Settings wanted);
     // M, minus and plus; F11 and Alt+Enter.
     void keysAnywhere(const FrameInput& input);
+    // Which hands were used last, for the hints to name.
+    void noteHands(const FrameInput& input);
+    const Hands& hands() const { return lastHands; }
 
     // A game from `level` on, played until the end card or until the player
     // leaves it (`left`), when Continue is to come back to it.
@@ -57,6 +61,7 @@ private:
     void saveRecording();
     void applySettings();
 
+    Hands lastHands;
     std::string settingsText;  // the settings file as read, its comments kept on saving
     std::map<std::string, std::string> saveFailures;  // each file's last failure told, by path
     ReplayRecorder recorder;

@@ -43,7 +43,7 @@ Next TitleScreen::update(const FrameInput& input) {
     Next next = MenuScreen::update(input);
     if (next.kind != Next::Kind::Stay || untouchedFrames < DemoAfterFrames) return next;
     untouchedFrames = 0;
-    return Next::push(std::make_unique<DemoScreen>(garden));
+    return Next::push(std::make_unique<DemoScreen>(garden, session));
 }
 
 Next TitleScreen::choose(const MenuChoice& choice) {
@@ -58,7 +58,8 @@ Next TitleScreen::choose(const MenuChoice& choice) {
     }
 }
 
-DemoScreen::DemoScreen(std::shared_ptr<Garden> garden) : garden(std::move(garden)) {
+DemoScreen::DemoScreen(std::shared_ptr<Garden> garden, const Session& session)
+    : garden(std::move(garden)), session(session) {
     this->garden->restart();
     pilot.start();
     HidePointer();
@@ -73,7 +74,7 @@ Next DemoScreen::update(const FrameInput& input) {
 
 void DemoScreen::draw() {
     garden->drawWithHud();
-    DrawHint("The autopilot plays: any key or the mouse for the menu");
+    DrawHint(demoHint(session.hands()));
 }
 
 }  // namespace kelp_app

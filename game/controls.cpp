@@ -2,6 +2,7 @@
 // the character's steering velocity.
 #include "game/world.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelp {
@@ -19,8 +20,20 @@ std::shared_ptr<tmouse> newMouseController() { return std::make_shared<tmouse>()
 tvector tmouse::offset(const FrameInput& input) {
     if (input.suspended && !released) release();
     if (input.clicked(1)) capture();
+    if (input.lastUsed == InputDevice::Pad) return stickOffset(input.pad.stickX, input.pad.stickY, stickSpeed);
     if (released) return {};
     return makeVector(float(input.motionX) * speed, float(input.motionY) * speed);
+}
+
+bool tmouse::calming(const FrameInput& input) {
+    return input.buttonsHeld[1] || input.pad.held[PadButtons::A] || input.pad.held[PadButtons::RightTrigger];
+}
+
+tvector stickOffset(float x, float y, float speed) {
+    float deflection = std::hypot(x, y);
+    if (!(deflection > StickDeadZone)) return {};
+    float past = (std::min(deflection, 1.0f) - StickDeadZone) / (1 - StickDeadZone);
+    return scale(makeVector(x, y), past * past * StickFullPixels * speed / deflection);
 }
 
 void tmouse::capture() {

@@ -74,19 +74,30 @@ public:
     float elapsed = 0;
 };
 
-// Turns the pointer into the player's steering offsets. A click in the
-// window captures the pointer; losing the focus releases it.
+// Turns the pointer, or a pad's stick when it was used last, into the
+// player's steering offsets. A click in the window captures the pointer;
+// losing the focus releases it.
 class tmouse {
 public:
     virtual ~tmouse() = default;
     // How far the pointer moved in the frame, in pixels, which steer as
-    // play-area pixels at every window size; zero while released.
+    // play-area pixels at every window size; zero while released. Or the
+    // stick's offset, when the pad was used last.
     virtual tvector offset(const FrameInput& input);
+    // The mouse button, a pad's A or its right trigger held.
+    static bool calming(const FrameInput& input);
     virtual void capture();
     virtual void release();
     int released = 0;
-    float speed = 1;  // the player's pointer speed
+    float speed = 1;       // the player's pointer speed
+    float stickSpeed = 1;  // and stick speed
 };
+
+// A stick's steering: nothing within StickDeadZone of its centre, then
+// growing with the square of the deflection past it, for fine control near
+// the centre, up to StickFullPixels a frame at full deflection, times `speed`.
+constexpr float StickDeadZone = 0.2f, StickFullPixels = 30;
+tvector stickOffset(float x, float y, float speed);
 
 std::shared_ptr<tclock> newClock();
 std::shared_ptr<tmouse> newMouseController();

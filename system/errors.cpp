@@ -1,4 +1,5 @@
 #include "system/system.h"
+#include "system/internal.h"
 
 #include <SDL.h>
 
@@ -114,6 +115,7 @@ void InitSystemLayer() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) RaiseRuntimeError(SDL_GetError());
     AddExitHandler([] { SDL_Quit(); });
+    kelp_system::StartPads();
     // Taken now, so a program that takes every other id still gets its input.
     EmitEventHookId();
 }

@@ -1,6 +1,8 @@
 // Glue shared by the system layer's own sources; not part of its interface.
 #pragma once
 
+#include <SDL.h>
+
 #include <cstdint>
 
 namespace kelp_system {
@@ -9,5 +11,10 @@ namespace kelp_system {
 uint32_t TickEventType();
 // Counts one tick of the timer with this serial, if it still exists.
 void FireTickTimer(uint32_t serial);
+
+// Opens the pads present; pads plugged in later are opened as they come.
+void StartPads();
+// A pad's event turned into input events; false for any other event.
+bool TranslatePadEvent(const SDL_Event& event);
 
 }  // namespace kelp_system

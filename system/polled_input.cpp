@@ -3,15 +3,33 @@
 #include "system/system.h"
 
 #include <algorithm>
+#include <cmath>
+#include <map>
 #include <utility>
 
 namespace {
+
+// A stick counts as moved, and takes the steering, once it leaves this much
+// of its reach around its centre; pushed past PushedPast it presses towards
+// that side until it comes back within LetGoWithin.
+constexpr float MovedFrom = 0.25f, PushedPast = 0.6f, LetGoWithin = 0.4f;
+constexpr float TriggerPulledPast = 0.5f, TriggerLetGoWithin = 0.3f;
+
+struct Stick {
+    float x = 0, y = 0;
+};
+struct PadSticks {
+    Stick left, right;
+};
 
 struct PolledState {
     FrameInput pending;  // what is taken next: presses, clicks and motion since the last take
     bool suspendedBefore = false;  // at the last take
     ObjectRef inputSource;
     bool enabled = false;
+    std::map<int32_t, PadSticks> sticks;  // by pad
+    int32_t padInUse = -1;
+    const Stick* steering = nullptr;  // the stick that moved last
 };
 
 PolledState state;
@@ -25,10 +43,12 @@ void Press(bool& held, uint8_t& presses) {
 void ClearHeld() {
     state.pending.held.fill(false);
     state.pending.buttonsHeld.fill(false);
+    state.pending.pad.held.fill(false);
 }
 
 void CountKey(const TEvent& event) {
     if (event.data <= 0 || event.data >= FrameInput::KeyCount) return;
+    state.pending.lastUsed = InputDevice::KeysAndMouse;
     // Alt is read at the press, so a chord released within one frame still counts as one.
     auto& presses = event.mods & ModAlt ? state.pending.altPresses : state.pending.presses;
     if (event.id == KeyDown) Press(state.pending.held[size_t(event.data)], presses[size_t(event.data)]);
@@ -38,6 +58,7 @@ void CountKey(const TEvent& event) {
 void CountButton(const TEvent& event) {
     if (event.data <= 0 || event.data >= FrameInput::ButtonCount) return;
     size_t button = size_t(event.data);
+    state.pending.lastUsed = InputDevice::KeysAndMouse;
     if (event.id == MouseDown) Press(state.pending.buttonsHeld[button], state.pending.clicks[button]);
     else state.pending.buttonsHeld[button] = false;
 }
@@ -49,9 +70,82 @@ void ChangeFocus(bool suspended) {
     input.presses.fill(0);
     input.altPresses.fill(0);
     input.clicks.fill(0);
+    input.pad.presses.fill(0);
     ClearHeld();
     input.wheel = input.motionX = input.motionY = 0;
     input.suspended = suspended;
+}
+
+void UsePad(int32_t pad) {
+    state.padInUse = pad;
+    state.pending.pad.layout = PadLayoutOf(pad);
+    state.pending.lastUsed = InputDevice::Pad;
+}
+
+void SetPadButton(int button, bool down) {
+    PadInput& pad = state.pending.pad;
+    if (down) Press(pad.held[size_t(button)], pad.presses[size_t(button)]);
+    else pad.held[size_t(button)] = false;
+}
+
+// A button that is down past `pressAt` and up again within `releaseWithin`.
+void SetPadSwitch(int button, float value, float pressAt, float releaseWithin) {
+    if (value > pressAt) SetPadButton(button, true);
+    else if (value < releaseWithin) SetPadButton(button, false);
+}
+
+void CountStick(int32_t pad, const Stick& stick) {
+    PadInput& input = state.pending.pad;
+    if (std::hypot(stick.x, stick.y) > MovedFrom) {
+        state.steering = &stick;
+        input.stickMoved = true;
+        UsePad(pad);
+    }
+    if (state.steering == &stick) input.stickX = stick.x, input.stickY = stick.y;
+    SetPadSwitch(PadButtons::StickRight, stick.x, PushedPast, LetGoWithin);
+    SetPadSwitch(PadButtons::StickLeft, -stick.x, PushedPast, LetGoWithin);
+    SetPadSwitch(PadButtons::StickDown, stick.y, PushedPast, LetGoWithin);
+    SetPadSwitch(PadButtons::StickUp, -stick.y, PushedPast, LetGoWithin);
+}
+
+void CountPadAxis(const TEvent& event) {
+    // A pad opened before input was polled is met here first.
+    auto sticks = state.sticks.try_emplace(event.x).first;
+    float value = std::clamp(float(event.y) / 32767, -1.0f, 1.0f);
+    switch (event.data) {
+    case PadAxes::LeftX: sticks->second.left.x = value; break;
+    case PadAxes::LeftY: sticks->second.left.y = value; break;
+    case PadAxes::RightX: sticks->second.right.x = value; break;
+    case PadAxes::RightY: sticks->second.right.y = value; break;
+    case PadAxes::RightTrigger:
+        SetPadSwitch(PadButtons::RightTrigger, value, TriggerPulledPast, TriggerLetGoWithin);
+        if (value > TriggerPulledPast) UsePad(event.x);
+        return;
+    default: return;
+    }
+    bool left = event.data == PadAxes::LeftX || event.data == PadAxes::LeftY;
+    CountStick(event.x, left ? sticks->second.left : sticks->second.right);
+}
+
+void CountPadPlug(const TEvent& event) {
+    PadInput& input = state.pending.pad;
+    if (event.id == PadAdded) {
+        state.sticks.try_emplace(event.x);
+        if (state.padInUse < 0) state.padInUse = event.x, input.layout = PadLayoutOf(event.x);
+    } else {
+        auto gone = state.sticks.find(event.x);
+        if (gone != state.sticks.end() && (state.steering == &gone->second.left || state.steering == &gone->second.right)) {
+            state.steering = nullptr;
+            input.stickX = input.stickY = 0;
+        }
+        if (gone != state.sticks.end()) state.sticks.erase(gone);
+        if (event.x == state.padInUse) {
+            input.unplugged = true;
+            input.held.fill(false);
+            state.padInUse = -1;
+        }
+    }
+    input.open = PadsOpen();
 }
 
 void CountEvent(const TEvent& event) {
@@ -62,6 +156,7 @@ void CountEvent(const TEvent& event) {
     case MouseDown:
     case MouseUp: CountButton(event); break;
     case MouseMove:
+        if (event.dx || event.dy) input.lastUsed = InputDevice::KeysAndMouse;
         input.pointerMoved |= event.x != input.pointerX || event.y != input.pointerY;
         input.pointerX = event.x;
         input.pointerY = event.y;
@@ -72,13 +167,25 @@ void CountEvent(const TEvent& event) {
     case AppSuspend:
     case AppResume: ChangeFocus(event.id == AppSuspend); break;
     case AppTerminate: input.closeRequested = true; break;
+    case PadAdded:
+    case PadRemoved: CountPadPlug(event); break;
+    case PadButtonDown:
+    case PadButtonUp:
+        if (event.data < 0 || event.data > PadButtons::Right) break;
+        SetPadButton(event.data, event.id == PadButtonDown);
+        if (event.id == PadButtonDown) UsePad(event.x);
+        break;
+    case PadAxis: CountPadAxis(event); break;
     default: break;
     }
 }
 
+// Pads belong to no window: theirs count whichever window's are counted.
+bool FromAPad(const TEvent& event) { return event.id >= PadAdded && event.id <= PadAxis; }
+
 ObjectRef PolledInputHook(int32_t, const ObjectRef& data, void*) {
     auto* event = dynamic_cast<const TEvent*>(data.get());
-    if (event && (!state.inputSource || event->source == state.inputSource)) CountEvent(*event);
+    if (event && (!state.inputSource || event->source == state.inputSource || FromAPad(*event))) CountEvent(*event);
     return data;
 }
 
@@ -90,6 +197,8 @@ void StartNextFrame() {
     input.clicks.fill(0);
     input.pointerMoved = input.closeRequested = false;
     input.motionX = input.motionY = input.wheel = 0;
+    input.pad.presses.fill(0);
+    input.pad.stickMoved = input.pad.unplugged = false;
 }
 
 }  // namespace
@@ -100,7 +209,8 @@ bool FrameInput::anyKeyHeld() const {
 
 bool FrameInput::touched() const {
     auto some = [](const auto& counts) { return std::any_of(counts.begin(), counts.end(), [](auto n) { return n != 0; }); };
-    return anyKeyHeld() || some(presses) || some(altPresses) || some(clicks) || pointerMoved || motionX || motionY;
+    return anyKeyHeld() || some(presses) || some(altPresses) || some(clicks) || pointerMoved || motionX || motionY ||
+           some(pad.presses) || pad.stickMoved;
 }
 
 FrameInput TakeFrameInput() {
@@ -124,6 +234,7 @@ void EnablePolledInput(ObjectRef source) {
     PumpMessages();
     bool closing = state.pending.closeRequested, suspended = state.pending.suspended;
     state.pending = FrameInput{};
+    state.pending.pad.open = PadsOpen();
     state.pending.closeRequested = closing;
     state.pending.suspended = state.suspendedBefore = suspended;
 }
@@ -132,6 +243,9 @@ void DisablePolledInput() {
     if (!state.enabled) return;
     RemoveHook(EmitEventHookId(), PolledInputHook, nullptr);
     state.pending = FrameInput{};
+    state.sticks.clear();
+    state.padInUse = -1;
+    state.steering = nullptr;
     state.suspendedBefore = false;
     state.inputSource = nullptr;
     state.enabled = false;

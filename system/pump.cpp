@@ -169,6 +169,8 @@ void Translate(const SDL_Event& event) {
     default:
         if (event.type == kelp_system::TickEventType())
             kelp_system::FireTickTimer(static_cast<uint32_t>(event.user.code));
+        else
+            kelp_system::TranslatePadEvent(event);
         break;
     }
 }

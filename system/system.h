@@ -67,6 +67,12 @@ enum EventId : int32_t {
     MouseEnter = 0x405,
     MouseLeave = 0x406,
     TimerTick = 0x801,
+    // x names the pad: its instance id, unique while the program runs.
+    PadAdded = 0x1001,
+    PadRemoved = 0x1002,
+    PadButtonDown = 0x1003,  // data: the PadButtons index
+    PadButtonUp = 0x1004,
+    PadAxis = 0x1005,  // data: the PadAxes index; y: its value, -32768 to 32767 (triggers 0 up)
 };
 
 // Modifier bits of TEvent::mods.
@@ -119,6 +125,28 @@ void CapturePointer(bool captured);
 const std::string& ApplicationTitle();
 void SetApplicationTitle(std::string title);
 
+// ---- Game pads ------------------------------------------------------------------
+
+// Pads work through SDL's game controller API and its mapping database, which
+// SDL_GAMECONTROLLERCONFIG adds to. Pads present at the start and plugged in
+// later are opened as they are found; their buttons and sticks come as events.
+namespace PadButtons {
+constexpr int A = 0, B = 1, X = 2, Y = 3, Back = 4, Guide = 5, Start = 6, LeftStick = 7, RightStick = 8,
+              LeftShoulder = 9, RightShoulder = 10, Up = 11, Down = 12, Left = 13, Right = 14;
+// Not buttons of the pad: the right trigger pulled past half way, and a stick
+// pushed well over to one side, counted as presses.
+constexpr int RightTrigger = 15, StickUp = 16, StickDown = 17, StickLeft = 18, StickRight = 19;
+constexpr int Count = 20;
+}  // namespace PadButtons
+namespace PadAxes {
+constexpr int LeftX = 0, LeftY = 1, RightX = 2, RightY = 3, LeftTrigger = 4, RightTrigger = 5;
+}  // namespace PadAxes
+
+// Whose button names a pad's face shows.
+enum class PadLayout { Xbox, PlayStation, Nintendo };
+PadLayout PadLayoutOf(int32_t pad);
+int32_t PadsOpen();
+
 // ---- Key names and one frame's input ----------------------------------------
 
 // Virtual-key codes of the keys the program names. Letters and digits are
@@ -133,6 +161,23 @@ constexpr int32_t Equals = 187, Minus = 189;
 constexpr int32_t Letter(char upper) { return upper; }
 constexpr int32_t Digit(int digit) { return '0' + digit; }
 }  // namespace Keys
+
+// The pads' share of a frame's input: any pad's buttons, and the stick that
+// moved last.
+struct PadInput {
+    std::array<uint8_t, PadButtons::Count> presses{};
+    std::array<bool, PadButtons::Count> held{};
+    float stickX = 0, stickY = 0;  // -1 to 1, down and right positive
+    bool stickMoved = false;       // it left its centre since the last frame
+    int32_t open = 0;              // pads plugged in
+    bool unplugged = false;        // the pad in use went away since the last frame
+    PadLayout layout = PadLayout::Xbox;  // of the pad in use
+
+    bool pressed(int button) const { return presses[size_t(button)] != 0; }
+};
+
+// Which of the player's hands was used last: it steers, and the hints name it.
+enum class InputDevice { KeysAndMouse, Pad };
 
 // What the player did since the previous frame, taken whole by the frame loop,
 // the one reader of input: a press is in exactly one frame's input.
@@ -153,6 +198,8 @@ struct FrameInput {
     bool focusLost = false;            // it had the focus at the last frame, and has it no more
     bool closeRequested = false;       // the window's close button
     bool stopRequested = false;        // SIGTERM or SIGINT, once caught
+    PadInput pad;
+    InputDevice lastUsed = InputDevice::KeysAndMouse;
 
     bool pressed(int32_t key) const { return presses[size_t(key & 0xFF)] != 0; }
     bool pressedWithAlt(int32_t key) const { return altPresses[size_t(key & 0xFF)] != 0; }

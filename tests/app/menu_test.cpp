@@ -1,4 +1,5 @@
 // Menus without a screen: keys, the pointer, shortcuts and the settings.
+#include "app/hints.h"
 #include "app/menu.h"
 
 #include "assets/labels.h"
@@ -111,26 +112,27 @@ TEST(Menus, SettingsChangeInStepsWithinTheirRanges) {
     for (int i = 0; i < 30; ++i) applySetting(settings, {Command::PointerSpeed, -1, 0});
     EXPECT_EQ(settings.pointerSpeed, Settings::MinPointerSpeed);
 
-    menu.handle(Move(1));
-    menu.handle(Move(1));
-    menu.handle(Move(1));
-    menu.handle(Move(1));
+    for (int i = 0; i < 30; ++i) applySetting(settings, {Command::StickSpeed, 1, 0});
+    EXPECT_EQ(settings.stickSpeed, Settings::MaxPointerSpeed) << "the stick's speed on the pointer's scale";
+
+    for (int i = 0; i < 5; ++i) menu.handle(Move(1));
     choice = menu.handle(Confirm());
     EXPECT_EQ(choice.command, Command::GoalArrow);
     EXPECT_TRUE(applySetting(settings, choice));
     EXPECT_FALSE(settings.goalArrow);
     showSettings(menu, settings);
-    EXPECT_EQ(menu.items[4].value, "off");
+    EXPECT_EQ(menu.items[5].value, "off");
     EXPECT_EQ(menu.items[3].value, "25%");
+    EXPECT_EQ(menu.items[4].value, "400%");
     EXPECT_EQ(menu.handle(Adjust(1)).command, Command::GoalArrow) << "left and right turn a switch too";
 }
 
 TEST(Menus, AssistsSlowTheGameInTensAndAddTimeInHalves) {
     Settings settings;
     Menu menu = settingsMenu(settings);
-    menu.selected = 7;
+    menu.selected = 8;
     ASSERT_EQ(menu.handle(Confirm()).command, Command::Assist);
-    EXPECT_EQ(menu.items[7].value, "off");
+    EXPECT_EQ(menu.items[8].value, "off");
     Menu assist = assistMenu(settings);
     EXPECT_EQ(assist.items[0].value, "100%");
     EXPECT_EQ(assist.items[1].value, "+0%");
@@ -148,7 +150,7 @@ TEST(Menus, AssistsSlowTheGameInTensAndAddTimeInHalves) {
     showSettings(menu, settings);
     EXPECT_EQ(assist.items[0].value, "50%");
     EXPECT_EQ(assist.items[1].value, "+100%");
-    EXPECT_EQ(menu.items[6].value, "on");
+    EXPECT_EQ(menu.items[8].value, "on");
     EXPECT_EQ(describeAssists(assistsOf(settings)), "Game speed 50%, more time +100%");
     EXPECT_EQ(describeAssists(kelp::Assists{100, 50}), "More time +50%");
     EXPECT_EQ(describeAssists(kelp::Assists{}), "");
@@ -158,4 +160,37 @@ TEST(Menus, TimesReadAsMinutesSecondsAndThousandths) {
     EXPECT_EQ(formatTime(0), "-");
     EXPECT_EQ(formatTime(5), "0:00.005");
     EXPECT_EQ(formatTime(179999), "2:59.999");
+}
+
+TEST(Hints, TheyNameTheButtonsOfThePadUsedLastOrTheKeys) {
+    EXPECT_EQ(padButtonName(PadLayout::Xbox, PadButtons::A), "A");
+    EXPECT_EQ(padButtonName(PadLayout::PlayStation, PadButtons::A), "Cross");
+    EXPECT_EQ(padButtonName(PadLayout::PlayStation, PadButtons::B), "Circle");
+    EXPECT_EQ(padButtonName(PadLayout::Nintendo, PadButtons::A), "A");
+    EXPECT_EQ(padButtonName(PadLayout::Xbox, PadButtons::Start), "Menu");
+    EXPECT_EQ(padButtonName(PadLayout::PlayStation, PadButtons::Start), "Options");
+    EXPECT_EQ(padButtonName(PadLayout::Nintendo, PadButtons::Start), "+");
+    EXPECT_EQ(padButtonName(PadLayout::Xbox, PadButtons::Back), "View");
+    EXPECT_EQ(padButtonName(PadLayout::Nintendo, PadButtons::RightTrigger), "ZR");
+
+    Hands keys, playStation{InputDevice::Pad, PadLayout::PlayStation};
+    EXPECT_NE(menuHint(keys).find("Arrows and Enter"), std::string::npos);
+    EXPECT_EQ(menuHint(playStation).find("Arrows"), std::string::npos);
+    EXPECT_NE(menuHint(playStation).find("Cross: choose"), std::string::npos);
+    EXPECT_NE(pauseHint(playStation).find("Options: resume"), std::string::npos);
+    EXPECT_NE(pauseHint(playStation).find("Share: show me the way"), std::string::npos);
+    EXPECT_NE(demoHint(playStation).find("any button"), std::string::npos);
+    EXPECT_NE(unpluggedNote({InputDevice::Pad, PadLayout::Xbox}).find("press Menu"), std::string::npos);
+}
+
+TEST(Menus, APadsStartResumesThePauseAndItsBackShowsTheWay) {
+    Menu menu = pauseMenu();
+    MenuInput start;
+    start.padShortcut = PadButtons::Start;
+    EXPECT_EQ(menu.handle(start).command, Command::Resume);
+    MenuInput back;
+    back.padShortcut = PadButtons::Back;
+    EXPECT_EQ(menu.handle(back).command, Command::ShowWay);
+    MenuInput noKey;  // a pad's shortcut has no key: no key is not it
+    EXPECT_EQ(menu.handle(noKey).command, Command::None);
 }

@@ -59,6 +59,7 @@ Settings Unusual() {
     s.muted = true;
     s.fullScreen = true;
     s.pointerSpeed = 175;
+    s.stickSpeed = 50;
     s.goalArrow = false;
     s.calmLights = true;
     s.gameSpeed = 60;
@@ -126,6 +127,7 @@ TEST_F(SavedFiles, DamagedFilesGiveTheDefaultsWithOneWarningAndAreKeptAside) {
         {"negative speed", "volume = 5\nmuted = no\nfull-screen = no\npointer-speed = -100\ngoal-arrow = yes\n"},
         {"not a yes", "volume = 5\nmuted = maybe\nfull-screen = no\npointer-speed = 100\ngoal-arrow = yes\n"},
         {"speed between steps", "volume = 5\ngame-speed = 75\n"},
+        {"stick speed between steps", "volume = 5\nstick-speed = 110\n"},
         {"too slow", "volume = 5\ngame-speed = 40\n"},
         {"faster than the game", "volume = 5\ngame-speed = 110\n"},
         {"more time between steps", "volume = 5\nmore-time = 25\n"},
@@ -310,7 +312,7 @@ TEST_F(SavedFiles, SavingKeepsTheCommentsAndOrderOfAFileEditedByHand) {
     settings.volume = 6;
     std::string saved = formatSettings(settings, kept);
     EXPECT_EQ(saved, "# my settings\nmuted = yes\n\n# quieter at night\nvolume = 6\nmy-own = kept\n"
-                     "full-screen = no\npointer-speed = 100\ngoal-arrow = yes\ncards-wait = yes\ncalm-lights = no\n"
+                     "full-screen = no\npointer-speed = 100\nstick-speed = 100\ngoal-arrow = yes\ncards-wait = yes\ncalm-lights = no\n"
                      "game-speed = 100\nmore-time = 0\n");
     Settings again;
     EXPECT_TRUE(parseSettings(saved, again));

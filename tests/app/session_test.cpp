@@ -187,7 +187,7 @@ TEST_F(Program, TheSettingsMenuChangesTheWayToTheGoalThePointerSpeedAndTheLights
         if (frame == 3) Key(13);
         if (frame == 5) Key(40), Key(40), Key(40);  // Pointer speed
         if (frame == 6) Key(37);
-        if (frame == 7) Key(40);
+        if (frame == 7) Key(40), Key(40);
         if (frame == 8) Key(13);  // the way to the goal: off
         if (frame == 9) Key(40), Key(39);  // calm lights: on
         if (frame == 10) Key(27);
@@ -213,9 +213,9 @@ TEST_F(Program, ThePointerWorksTheMenusWhereTheWindowShowsThem) {
         if (frame == 2) pointAt(400, 320 + 3 * 64);  // Settings
         if (frame == 3) click();
         // The way to the goal: the settings, a long menu, have closer rows and start higher.
-        if (frame == 5) pointAt(400, 268 + 4 * 56);
+        if (frame == 5) pointAt(400, 251 + 5 * 52);
         if (frame == 6) click();
-        if (frame == 8) pointAt(40, 268 + 4 * 56), click();  // beside the menu: nothing
+        if (frame == 8) pointAt(40, 251 + 5 * 52), click();  // beside the menu: nothing
         if (frame == 10) Send(AppTerminate);
     });
     EXPECT_FALSE(settings.goalArrow);
@@ -325,7 +325,7 @@ TEST_F(Program, StoryCardsWaitForAKeyUnlessTheSettingIsOff) {
     Run(Options{}, [&](int frame) {
         if (frame == 2) Key(40), Key(40);  // Settings
         if (frame == 3) Key(13);
-        if (frame == 5) for (int i = 0; i < 6; ++i) Key(40);  // Story cards wait for a key
+        if (frame == 5) for (int i = 0; i < 7; ++i) Key(40);  // Story cards wait for a key
         if (frame == 6) Key(13);
         if (frame == 7) Send(AppTerminate);
     });

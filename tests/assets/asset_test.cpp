@@ -27,7 +27,7 @@ const PictureSpec Pictures[] = {
     {"eye_bg.png", 180, 180, 180, 180, 1},     {"clock.png", 100, 100, 100, 100, 1},
     {"clock_cursor.png", 100, 100, 100, 100, 1}, {"little_cursor.png", 100, 100, 100, 100, 1},
     {"goal.png", 200, 200, 200, 200, 1},
-    {"labels.png", 420, 1680, 420, 60, 28},    {"title.png", 640, 150, 640, 150, 1},
+    {"labels.png", 420, 1740, 420, 60, 29},    {"title.png", 640, 150, 640, 150, 1},
 };
 
 struct SoundSpec {

@@ -285,3 +285,24 @@ TEST(Particles, TwoDeathsAreRemovedOnConsecutiveFrames) {
     emitter.removeDead(0.05f);
     EXPECT_TRUE(emitter.particles.empty());
 }
+
+// A stick: nothing near its centre, fine steps just past it, the full
+// StickFullPixels at full deflection and no more past it, and never less for
+// a deflection further out.
+TEST(Stick, ItsDeadZoneAndResponseCurve) {
+    EXPECT_EQ(length(stickOffset(0.1f, -0.1f, 1)), 0.0f) << "resting near the centre";
+    EXPECT_EQ(length(stickOffset(StickDeadZone, 0, 1)), 0.0f);
+    EXPECT_LT(length(stickOffset(StickDeadZone + 0.04f, 0, 1)), 0.1f) << "fine near the dead zone";
+    EXPECT_FLOAT_EQ(stickOffset(1, 0, 1).x, StickFullPixels);
+    EXPECT_FLOAT_EQ(length(stickOffset(0.9f, 0.9f, 1)), StickFullPixels) << "a corner is no faster";
+    EXPECT_FLOAT_EQ(stickOffset(0, -1, 2).y, -2 * StickFullPixels) << "times the stick speed";
+    tvector diagonal = stickOffset(0.5f, 0.5f, 1);
+    EXPECT_FLOAT_EQ(diagonal.x, diagonal.y) << "in the stick's direction";
+    float last = 0;
+    for (int step = 0; step <= 100; ++step) {
+        float offset = length(stickOffset(step / 100.0f, 0, 1));
+        EXPECT_GE(offset, last) << step;
+        last = offset;
+    }
+    EXPECT_EQ(length(stickOffset(std::nanf(""), 0, 1)), 0.0f) << "a broken reading steers nowhere";
+}
