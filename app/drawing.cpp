@@ -20,8 +20,9 @@ constexpr float HeaderY = 150, FirstRowY = 320, HintTop = 758;
 constexpr float RowHeight = 64, LongMenuRowHeight = 56, LongerMenuRowHeight = 52;
 constexpr size_t LongMenu = 8, LongerMenu = 10;
 constexpr float PanelLeft = 110, PanelRight = 690;
-// A note under a value fits the panel's width.
-constexpr float NoteScale = 1.25f, FootnoteScale = 1.5f;
+// Every text is at least 12 px tall in capitals full screen at 1280 x 800.
+constexpr float NoteScale = 1.5f, FootnoteScale = 1.5f;
+constexpr float PlainValueX = 520, NotedValueX = 460;
 
 ImageRef labels, titleName;
 
@@ -36,6 +37,14 @@ bool HasValues(const Menu& menu) {
     for (const MenuItem& item : menu.items)
         if (!item.value.empty()) return true;
     return false;
+}
+
+// Values start further left in a menu with notes under them, for the notes
+// to fit the panel. Only the levels menu has them, and short labels.
+float ValueColumn(const Menu& menu) {
+    for (const MenuItem& item : menu.items)
+        if (!item.note.empty()) return NotedValueX;
+    return PlainValueX;
 }
 
 float RowHeightOf(const Menu& menu) {
@@ -130,7 +139,7 @@ void DrawMenu(const Menu& menu, int titleLabel, const std::string& hint) {
     DrawPanel(menu);
     float rowHeight = RowHeightOf(menu);
     bool values = HasValues(menu);
-    float labelX = values ? 320 : 400;
+    float labelX = values ? 320 : 400, valueX = ValueColumn(menu);
     for (size_t i = 0; i < menu.items.size(); ++i) {
         const MenuItem& item = menu.items[i];
         float y = RowY(menu, int(i));
@@ -146,11 +155,11 @@ void DrawMenu(const Menu& menu, int titleLabel, const std::string& hint) {
         bool noted = !item.note.empty();
         if (!item.value.empty()) {
             SetDrawColor(230, 240, 200);
-            DrawSmallPrint(item.value, 520, noted ? y - 9 : y, false);
+            DrawSmallPrint(item.value, valueX, noted ? y - 9 : y, false);
         }
         if (noted) {
             SetDrawColor(170, 215, 205);
-            DrawSmallPrint(item.note, 520, y + 14, false, NoteScale);
+            DrawSmallPrint(item.note, valueX, y + 14, false, NoteScale);
         }
     }
     if (!menu.footnote.empty()) {

@@ -1,11 +1,17 @@
 // The real game on a desktop with a window manager (openbox, which honours
-// full screen) on an X server of its own: resizing, full screen, and the
-// pointer after a change of focus.
+// full screen) on an X server of its own: resizing, full screen, the pointer
+// after a change of focus, and text legible full screen on a handheld's
+// 1280 x 800.
 #include "x11_session.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -34,14 +40,15 @@ void Stop(pid_t pid) {
     waitpid(pid, nullptr, 0);
 }
 
-// An X server of 1280 x 1024 on a free display, with openbox running in it.
-class Desktop : public ::testing::Test {
+// An X server of Width x Height on a free display, with openbox running in it.
+template <int Width, int Height>
+class ManagedScreen : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
         server = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-screen", "0",
-                        "1280x1024x24"});
+                        std::to_string(Width) + "x" + std::to_string(Height) + "x24"});
         close(fds[1]);
         char number[16] = {};
         ssize_t got = read(fds[0], number, sizeof number - 1);
@@ -66,6 +73,9 @@ protected:
     static inline pid_t server = -1, manager = -1;
     X11Session x11;
 };
+
+using Desktop = ManagedScreen<1280, 1024>;
+using Handheld = ManagedScreen<1280, 800>;
 
 bool Black(uint32_t argb) { return (argb & 0xFFFFFF) == 0; }
 
@@ -170,4 +180,77 @@ TEST_F(Desktop, FullScreenFromTheCommandLineHoldsForOneRunAndTheSavedSettingForT
     EXPECT_EQ(height, 800);
 }
 
+// The height of the capitals of a line of the built-in font's text drawn in
+// the light colours over a dark panel, within [x0, x1) x [y0, y1) of the
+// picture: from the top of its ink down to the baseline, the lowest row
+// with a quarter of the most ink of any row (below it, only descenders).
+int CapitalHeight(const TPixmap& shot, int x0, int y0, int x1, int y1) {
+    std::vector<int> ink(size_t(y1 - y0));
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            uint32_t c = shot.ReadPixelArgb(x, y);
+            double luminance = 0.2126 * (c >> 16 & 255) + 0.7152 * (c >> 8 & 255) + 0.0722 * (c & 255);
+            ink[size_t(y - y0)] += luminance >= 140;
+        }
+    int most = *std::max_element(ink.begin(), ink.end());
+    int top = -1, baseline = -1;
+    for (int row = 0; row < int(ink.size()); ++row) {
+        if (ink[size_t(row)] > 0 && top < 0) top = row;
+        if (ink[size_t(row)] * 4 >= most && most > 0) baseline = row;
+    }
+    return top < 0 ? 0 : baseline - top + 1;
+}
+
 }  // namespace
+
+// Full screen on a handheld's 1280 x 800 the play area is 800 x 800 beside
+// black bars. The smallest print there: the hint, the menus' values, the
+// notes of assisted times in the levels list, a menu's footnote.
+TEST_F(Handheld, EveryTextHasCapitalsAtLeastTwelvePixelsTall) {
+    SavedHome home;
+    std::filesystem::create_directories(std::filesystem::path(home.progressFile()).parent_path());
+    std::ofstream(home.progressFile()) << "reached = 4\nresume = 4\nbest-1 = 61.25\nbest-2 = none\nbest-3 = none\n"
+                                          "best-4 = none\nbest-5 = none\nbest-6 = none\nbest-assisted-1 = 55.5\n";
+    GameProcess game({"--fullscreen"}, home.Environment());
+    unsigned long window = FindGameWindow(game);
+    ASSERT_NE(window, 0u);
+    SleepSeconds(2);
+    int width = 0, height = 0;
+    x11.Size(window, width, height);
+    ASSERT_EQ(width, 1280);
+    ASSERT_EQ(height, 800);
+    constexpr int Left = (1280 - 800) / 2;  // the play area's, at a scale of one
+    auto capitals = [&](const TPixmap& shot, int x0, int y0, int x1, int y1) {
+        return CapitalHeight(shot, Left + x0, y0, Left + x1, y1);
+    };
+    std::map<std::string, int> heights;
+    // Each key a frame or more apart: a key that ends a menu ends its frame's input.
+    auto keys = [&](std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            x11.PressKey(window, name);
+            SleepSeconds(0.2);
+        }
+        SleepSeconds(0.5);
+    };
+
+    keys({"Down", "Down", "Return"});  // Levels
+    PixmapRef levels = x11.Screenshot(window);
+    heights["levels hint"] = capitals(*levels, 0, 760, 800, 786);
+    heights["best time"] = capitals(*levels, 460, 292, 690, 322);
+    heights["assisted note"] = capitals(*levels, 460, 323, 690, 350);
+
+    keys({"Escape", "Down", "Return"});  // Settings
+    PixmapRef settings = x11.Screenshot(window);
+    heights["settings value"] = capitals(*settings, 500, 233, 690, 265);
+    heights["settings hint"] = capitals(*settings, 0, 760, 800, 786);
+
+    keys({"Up", "Up", "Return"});  // Assist, from Volume round past Back
+    PixmapRef assist = x11.Screenshot(window);
+    heights["assist footnote"] = capitals(*assist, 110, 498, 690, 526);
+
+    for (const auto& [text, capitalHeight] : heights) {
+        std::printf("%s: capitals %d px\n", text.c_str(), capitalHeight);
+        EXPECT_GE(capitalHeight, 12) << text;
+        EXPECT_LE(capitalHeight, 30) << text << ": more than one line was measured";
+    }
+}
