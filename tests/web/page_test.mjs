@@ -1,7 +1,8 @@
 // The page in headless Chromium (software WebGL), served from 127.0.0.1: it
 // loads with nothing wrong on its console, starts on a click with its sound
 // running, shows the title, the first card and then play, keeps its frame
-// rate, and keeps its settings in the browser's storage across a reload.
+// rate, keeps its settings in the browser's storage across a reload, and
+// answers a gamepad.
 //
 //   KELP_NODE_MODULES=<folder with puppeteer-core> node tests/web/page_test.mjs build/web [shots]
 import { launchChromium, serve } from './serve.mjs';
@@ -75,9 +76,30 @@ function listenToSound() {
   };
 }
 
+// A standard gamepad stood in for the browser's own: navigator.getGamepads
+// gives it, window.plugPad() announces it, window.pressPad(button, down)
+// presses its buttons (0 is A, 13 the d-pad's down).
+function standInGamepad() {
+  const buttons = Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+  const pad = { id: 'Kelp Garden test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1,
+                axes: [0, 0, 0, 0], buttons };
+  Object.defineProperty(Navigator.prototype, 'getGamepads', { value: () => [window.padPlugged ? pad : null] });
+  window.plugPad = () => {
+    window.padPlugged = true;
+    const event = new Event('gamepadconnected');
+    event.gamepad = pad;
+    window.dispatchEvent(event);
+  };
+  window.pressPad = (button, down) => {
+    buttons[button] = { pressed: down, touched: down, value: down ? 1 : 0 };
+    pad.timestamp += 1;
+  };
+}
+
 async function openPage(browser, url, problems) {
   const page = await browser.newPage();
   await page.evaluateOnNewDocument(listenToSound);
+  await page.evaluateOnNewDocument(standInGamepad);
   await page.setViewport({ width: 1000, height: 900 });
   page.on('console', (message) => { if (message.type() === 'error') problems.push(message.text()); });
   page.on('pageerror', (error) => problems.push(String(error)));
@@ -151,6 +173,25 @@ try {
     await again.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
     for (let i = 0; i < 3; ++i) await again.keyboard.press('ArrowDown');  // from "New game" to "Quit"
     await again.keyboard.press('Enter');
+    await again.waitForFunction(() => document.getElementById('veil').textContent.startsWith('Thanks for playing'),
+                                { timeout: 10000 });
+    await again.close();
+  });
+
+  await check('a gamepad works the title: its d-pad moves to Quit and its A quits', async () => {
+    const again = await openPage(browser, url, problems);
+    await again.click('#veil');
+    await again.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+    await again.evaluate(() => window.plugPad());
+    await sleep(300);
+    const tap = async (button) => {
+      await again.evaluate((b) => window.pressPad(b, true), button);
+      await sleep(200);
+      await again.evaluate((b) => window.pressPad(b, false), button);
+      await sleep(200);
+    };
+    for (let i = 0; i < 3; ++i) await tap(13);  // from "New game" to "Quit"
+    await tap(0);
     await again.waitForFunction(() => document.getElementById('veil').textContent.startsWith('Thanks for playing'),
                                 { timeout: 10000 });
     await again.close();
