@@ -2,6 +2,8 @@
 // print, the paused level's picture and the way ahead.
 #include "app/drawing.h"
 
+#include "app/language.h"
+
 #include "assets/labels.h"
 
 #include <algorithm>
@@ -17,20 +19,25 @@ namespace {
 constexpr float HeaderY = 150, FirstRowY = 320, HintTop = 758;
 // Rows are closer in a long menu, and a longer one starts higher, so that its
 // last stays clear of the hint.
-constexpr float RowHeight = 64, LongMenuRowHeight = 56, LongerMenuRowHeight = 52;
-constexpr size_t LongMenu = 8, LongerMenu = 10;
+constexpr float RowHeight = 64, LongMenuRowHeight = 56, LongerMenuRowHeight = 52, LongestMenuRowHeight = 48;
+constexpr size_t LongMenu = 8, LongerMenu = 10, LongestMenu = 11;
 constexpr float PanelLeft = 110, PanelRight = 690;
 // Every text is at least 12 px tall in capitals full screen at 1280 x 800.
 constexpr float NoteScale = 1.5f, FootnoteScale = 1.5f;
 constexpr float PlainValueX = 520, NotedValueX = 460;
 
 ImageRef labels, titleName;
+std::string labelsLanguage;
 
+// The menu words of the language spoken, or the English ones.
 void LoadMenuPictures() {
-    if (labels) return;
-    labels = LoadImageStrip("incbin::gfx\\labels.png", kelp_labels::CellWidth, kelp_labels::CellHeight, 0,
+    if (!titleName) titleName = LoadImageFromUrl("incbin::gfx\\title.png", -1);
+    if (labels && labelsLanguage == spokenLanguage()) return;
+    labelsLanguage = spokenLanguage();
+    std::string translated = "gfx\\" + labelsLanguage + "\\labels.png";
+    std::string file = EmbeddedFileData(translated) ? translated : "gfx\\labels.png";
+    labels = LoadImageStrip("incbin::" + file, kelp_labels::CellWidth, kelp_labels::CellHeight, 0,
                             int(kelp_labels::Texts.size()), -1);
-    titleName = LoadImageFromUrl("incbin::gfx\\title.png", -1);
 }
 
 bool HasValues(const Menu& menu) {
@@ -49,7 +56,10 @@ float ValueColumn(const Menu& menu) {
 
 float RowHeightOf(const Menu& menu) {
     size_t items = menu.items.size();
-    return items >= LongerMenu ? LongerMenuRowHeight : items >= LongMenu ? LongMenuRowHeight : RowHeight;
+    return items >= LongestMenu  ? LongestMenuRowHeight
+           : items >= LongerMenu ? LongerMenuRowHeight
+           : items >= LongMenu   ? LongMenuRowHeight
+                                 : RowHeight;
 }
 
 float RowY(const Menu& menu, int row) {

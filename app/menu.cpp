@@ -1,11 +1,12 @@
 // Menu navigation and the game's menus.
 #include "app/menu.h"
 
+#include "app/language.h"
+#include "assets/catalog.h"
 #include "assets/labels.h"
 #include "game/game.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 namespace kelp_app {
@@ -18,7 +19,8 @@ bool Adjustable(Command command) {
     return command == Command::Volume || command == Command::PointerSpeed || command == Command::StickSpeed ||
            command == Command::Mute ||
            command == Command::FullScreen || command == Command::GoalArrow || command == Command::CardsWait ||
-           command == Command::GameSpeed || command == Command::MoreTime || command == Command::CalmLights;
+           command == Command::GameSpeed || command == Command::MoreTime || command == Command::CalmLights ||
+           command == Command::Language;
 }
 
 // The next enabled item from `from` in steps of `step`, wrapping; `from` when none.
@@ -39,7 +41,17 @@ Command BackCommand(const std::vector<MenuItem>& items) {
 
 MenuItem Item(int label, Command command, bool enabled = true) { return {label, command, 0, enabled, "", ""}; }
 
-std::string OnOff(bool on) { return on ? "on" : "off"; }
+std::string OnOff(bool on) { return on ? tr("on") : tr("off"); }
+
+// The language the settings ask for: the one spoken when they leave it to the desktop.
+std::string_view LanguageOf(const Settings& s) { return s.language.empty() ? spokenLanguage() : s.language; }
+
+std::string NextLanguage(std::string_view code, int step) {
+    const std::vector<std::string>& all = kelp_text::languageCodes();
+    int count = int(all.size()), at = 0;
+    while (at < count && all[size_t(at)] != code) ++at;
+    return all[size_t(((at % count) + step + count) % count)];
+}
 
 std::string Percent(int value, bool withSign) {
     char text[16];
@@ -77,7 +89,7 @@ Menu titleMenu(const Progress& progress) {
     Menu menu;
     bool started = progress.reached > 1 || progress.resume > 1;
     MenuItem resume = Item(Cell("Continue"), Command::Continue, started);
-    resume.value = started ? "level " + std::to_string(progress.resume) : "";
+    resume.value = started ? fill(tr("level {}"), {std::to_string(progress.resume)}) : "";
     menu.items = {resume, Item(Cell("New game"), Command::NewGame), Item(Cell("Levels"), Command::Levels),
                   Item(Cell("Settings"), Command::Settings), Item(Cell("Quit"), Command::Quit)};
     menu.selected = started ? 0 : 1;
@@ -104,7 +116,7 @@ Menu levelsMenu(const Progress& progress) {
         item.level = level;
         int assisted = progress.assistedBestMillis[size_t(level - 1)];
         item.value = level <= progress.reached ? formatTime(progress.bestMillis[size_t(level - 1)]) : "";
-        if (level <= progress.reached && assisted > 0) item.note = "assisted " + formatTime(assisted);
+        if (level <= progress.reached && assisted > 0) item.note = fill(tr("assisted {}"), {formatTime(assisted)});
         menu.items.push_back(item);
     }
     menu.items.push_back(Item(Cell("Back"), Command::Back));
@@ -118,7 +130,8 @@ Menu settingsMenu(const Settings& settings) {
                   Item(Cell("Full screen"), Command::FullScreen), Item(Cell("Pointer speed"), Command::PointerSpeed),
                   Item(Cell("Stick speed"), Command::StickSpeed),
                   Item(Cell("Way to the goal"), Command::GoalArrow), Item(Cell("Calm lights"), Command::CalmLights),
-                  Item(Cell("Story cards wait for a key"), Command::CardsWait), Item(Cell("Assist"), Command::Assist),
+                  Item(Cell("Story cards wait for a key"), Command::CardsWait), Item(Cell("Language"), Command::Language),
+                  Item(Cell("Assist"), Command::Assist),
                   Item(Cell("Back"), Command::Back)};
     showSettings(menu, settings);
     return menu;
@@ -128,7 +141,7 @@ Menu assistMenu(const Settings& settings) {
     Menu menu;
     menu.items = {Item(Cell("Game speed"), Command::GameSpeed), Item(Cell("More time"), Command::MoreTime),
                   Item(Cell("Back"), Command::Back)};
-    menu.footnote = "Assists apply from the next level started";
+    menu.footnote = tr("Assists apply from the next level started");
     showSettings(menu, settings);
     return menu;
 }
@@ -144,6 +157,7 @@ void showSettings(Menu& menu, const Settings& s) {
         case Command::GoalArrow: item.value = OnOff(s.goalArrow); break;
         case Command::CardsWait: item.value = OnOff(s.cardsWait); break;
         case Command::CalmLights: item.value = OnOff(s.calmLights); break;
+        case Command::Language: item.value = languageName(LanguageOf(s)); break;
         case Command::Assist: item.value = OnOff(assistsOf(s).any()); break;
         case Command::GameSpeed: item.value = Percent(s.gameSpeed, false); break;
         case Command::MoreTime: item.value = Percent(s.moreTime, true); break;
@@ -173,6 +187,7 @@ bool applySetting(Settings& s, const MenuChoice& choice) {
     case Command::GoalArrow: s.goalArrow = !s.goalArrow; break;
     case Command::CardsWait: s.cardsWait = !s.cardsWait; break;
     case Command::CalmLights: s.calmLights = !s.calmLights; break;
+    case Command::Language: s.language = NextLanguage(LanguageOf(s), step); break;
     case Command::GameSpeed:
         s.gameSpeed = std::clamp(s.gameSpeed + step * kelp::Assists::SpeedStep, kelp::Assists::SlowestPercent, 100);
         break;
@@ -187,11 +202,12 @@ bool applySetting(Settings& s, const MenuChoice& choice) {
 kelp::Assists assistsOf(const Settings& settings) { return {settings.gameSpeed, settings.moreTime}; }
 
 std::string describeAssists(const kelp::Assists& assists) {
-    std::string speed = assists.speedPercent != 100 ? "game speed " + Percent(assists.speedPercent, false) : "";
-    std::string time = assists.moreTimePercent != 0 ? "more time " + Percent(assists.moreTimePercent, true) : "";
-    std::string both = speed + (!speed.empty() && !time.empty() ? ", " : "") + time;
-    if (!both.empty()) both[0] = char(std::toupper(static_cast<unsigned char>(both[0])));
-    return both;
+    std::string speed = Percent(assists.speedPercent, false), time = Percent(assists.moreTimePercent, true);
+    bool slower = assists.speedPercent != 100, longer = assists.moreTimePercent != 0;
+    if (slower && longer) return fill(tr("Game speed {}, more time {}"), {speed, time});
+    if (slower) return fill(tr("Game speed {}"), {speed});
+    if (longer) return fill(tr("More time {}"), {time});
+    return "";
 }
 
 std::string formatTime(int millis) {

@@ -16,7 +16,7 @@ namespace kelp_app {
 enum class Command {
     None, Continue, NewGame, Levels, Settings, Quit, Resume, Restart, QuitToTitle, QuitGame, Back,
     PlayLevel, Volume, Mute, FullScreen, PointerSpeed, GoalArrow, CardsWait,
-    Assist, GameSpeed, MoreTime, CalmLights, StickSpeed,
+    Assist, GameSpeed, MoreTime, CalmLights, StickSpeed, Language,
     ShowWay,  // the autopilot's way ahead, shown before play resumes
     Idle,     // the menu was left untouched for a while
 };

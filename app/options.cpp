@@ -2,6 +2,8 @@
 // as the next argument.
 #include "app/options.h"
 
+#include "assets/catalog.h"
+
 #include <charconv>
 
 namespace kelp_app {
@@ -63,6 +65,19 @@ struct Reader {
         return true;
     }
 
+    bool language(const std::string& name, const std::optional<std::string>& attached) {
+        std::string code;
+        if (!value(name, attached, code)) return false;
+        if (!kelp_text::knownLanguage(code)) {
+            std::string known;
+            for (const std::string& language : kelp_text::languageCodes())
+                known += (known.empty() ? "" : ", ") + language;
+            return fail("--language wants one of " + known + ", not \"" + code + "\"");
+        }
+        result.options.language = code;
+        return true;
+    }
+
     bool one(const std::string& argument) {
         if (argument == "-h") return flag("--help", std::nullopt, result.options.help);
         if (argument.rfind("--", 0) != 0 || argument.size() == 2)
@@ -82,6 +97,7 @@ struct Reader {
         if (name == "--deal") return deal(name, attached);
         if (name == "--record") return value(name, attached, o.record);
         if (name == "--replay") return value(name, attached, o.replay);
+        if (name == "--language") return language(name, attached);
         if (name == "--fullscreen" || name == "--windowed") {
             if (!flag(name, attached, on)) return false;
             o.fullScreen = name == "--fullscreen";
@@ -115,6 +131,7 @@ std::string usageText(const std::string& program) {
            "  --fullscreen     play in full screen\n"
            "  --windowed       play in a window\n"
            "  --mute           play without sound\n"
+           "  --language CODE  speak this language: en, or a catalog's (de, fr, ...)\n"
            "  --record FILE    record the game played into FILE\n"
            "  --replay FILE    play a recorded game back\n"
            "  --autopilot      let the autopilot play\n"

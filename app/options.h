@@ -18,6 +18,7 @@ struct Options {
     bool headless = false;
     bool autopilot = false;           // the autopilot plays
     uint32_t deal = 0;                // the seed a headless autopilot's level is built from; 0: its usual one
+    std::string language;             // for this run; empty keeps the saved setting
 };
 
 struct ParsedOptions {

@@ -1,6 +1,7 @@
 // A game on the screen: story cards and levels in turn, a level's pause with
 // its frozen picture, and the way ahead shown over it.
 #include "app/drawing.h"
+#include "app/language.h"
 #include "app/screens.h"
 
 #include "assets/labels.h"
@@ -66,7 +67,7 @@ void CardScreen::drawAssists(float alpha) const {
     resetDrawState();
     SetDrawColor(230, 240, 200);
     SetDrawAlpha(alpha);
-    DrawSmallPrint("Assist: " + assisted, 400, CardAssistsY, true);
+    DrawSmallPrint(fill(tr("Assist: {}"), {assisted}), 400, CardAssistsY, true);
     resetDrawState();
 }
 
@@ -82,7 +83,7 @@ void CardScreen::draw() {
 
 FrozenLevel::FrozenLevel(const Assists& assists)
     : picture(CreateBlankImage(GetScreenWidth(), GetScreenHeight(), 1, 0)),
-      timeLeft("Time left " + ClockText(GOAL->remaining())), assisted(describeAssists(assists)) {
+      timeLeft(fill(tr("Time left {}"), {ClockText(GOAL->remaining())})), assisted(describeAssists(assists)) {
     CaptureScreenToImage(picture, 0, 0);
     AudioHoldVoices(true);
 }
@@ -195,7 +196,7 @@ Next WayScreen::update(const FrameInput&) { return ++frame < WayFrames ? Next::s
 void WayScreen::draw() {
     frozen->drawPicture();
     DrawWay(way, float(frame) / WayFrames);
-    DrawHint("The way for the next five seconds, then play goes on");
+    DrawHint(tr("The way for the next five seconds, then play goes on"));
 }
 
 }  // namespace kelp_app

@@ -3,6 +3,8 @@
 // or mistyped by hand, are passed over.
 #include "app/saved.h"
 
+#include "assets/catalog.h"
+
 #include "game/game.h"
 
 #include <fcntl.h>
@@ -32,7 +34,8 @@ namespace {
 using Lines = std::map<std::string, std::string>;
 
 constexpr std::string_view SettingsKeys[] = {"volume",     "muted",      "full-screen", "pointer-speed",
-                                             "goal-arrow", "cards-wait", "calm-lights", "game-speed", "more-time", "stick-speed"};
+                                             "goal-arrow", "cards-wait", "calm-lights", "game-speed", "more-time", "stick-speed",
+                                             "language"};
 constexpr std::string_view ProgressKeys[] = {
     "reached",         "resume",          "best-1",          "best-2",          "best-3",          "best-4",
     "best-5",          "best-6",          "best-assisted-1", "best-assisted-2", "best-assisted-3", "best-assisted-4",
@@ -105,6 +108,18 @@ bool ReadBool(const Lines& lines, const std::string& key, bool& out) {
     auto found = lines.find(key);
     if (found == lines.end() || (found->second != "yes" && found->second != "no")) return false;
     out = found->second == "yes";
+    return true;
+}
+
+// "desktop" for the desktop's language, or a language's code.
+constexpr std::string_view DesktopLanguage = "desktop";
+
+bool ReadLanguage(const Lines& lines, const std::string& key, std::string& out) {
+    auto found = lines.find(key);
+    if (found == lines.end()) return false;
+    if (found->second == DesktopLanguage) out.clear();
+    else if (kelp_text::knownLanguage(found->second)) out = found->second;
+    else return false;
     return true;
 }
 
@@ -255,6 +270,7 @@ std::string formatSettings(const Settings& s, const std::string& kept) {
         {"goal-arrow", Yes(s.goalArrow)},
         {"cards-wait", Yes(s.cardsWait)},
         {"calm-lights", Yes(s.calmLights)},
+        {"language", s.language.empty() ? std::string(DesktopLanguage) : s.language},
         {"game-speed", std::to_string(s.gameSpeed)},
         {"more-time", std::to_string(s.moreTime)},
     };
@@ -306,6 +322,7 @@ bool parseSettings(const std::string& text, Settings& s, std::vector<std::string
            absentOr("goal-arrow", ReadBool(lines, "goal-arrow", s.goalArrow)) &&
            absentOr("cards-wait", ReadBool(lines, "cards-wait", s.cardsWait)) &&
            absentOr("calm-lights", ReadBool(lines, "calm-lights", s.calmLights)) &&
+           absentOr("language", ReadLanguage(lines, "language", s.language)) &&
            absentOr("game-speed", ReadStepped(lines, "game-speed", kelp::Assists::SlowestPercent, 100,
                                                        kelp::Assists::SpeedStep, s.gameSpeed)) &&
            absentOr("more-time", ReadStepped(lines, "more-time", 0, kelp::Assists::MostTimePercent,

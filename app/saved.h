@@ -23,6 +23,7 @@ struct Settings {
     bool goalArrow = true;
     bool cardsWait = true;    // a story card stays until a key or a click passes it
     bool calmLights = false;  // steady bolts and glows, no strike flashes
+    std::string language;     // one of kelp_text::languageCodes(); empty: the desktop's
     // Assists, from the next level built on.
     int gameSpeed = 100;      // percent of full speed: 50 to 100, in tens
     int moreTime = 0;         // percent more on the level's clock: 0, 50 or 100

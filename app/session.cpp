@@ -1,6 +1,8 @@
 // What the program keeps between screens: settings, progress, the recording.
 #include "app/session.h"
 
+#include "app/language.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -73,6 +75,7 @@ void Session::applySettings() {
     AudioSetMasterVolume(masterVolume(now));
     SHOW_GOAL_ARROW = now.goalArrow;
     kelp::setCalmLights(now.calmLights);
+    speak(!options.language.empty() ? options.language : !now.language.empty() ? now.language : desktopLanguage());
     MOUSE->speed = float(now.pointerSpeed) / 100;
     MOUSE->stickSpeed = float(now.stickSpeed) / 100;
     if (IsFullScreen() != now.fullScreen) ToggleFullScreen();

@@ -4,3 +4,5 @@
 
 void RegisterGamePictures();
 void RegisterGameSounds();
+// The catalogs of the languages besides English ("po\de.po", ...).
+void RegisterCatalogs();

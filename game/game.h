@@ -22,6 +22,9 @@ constexpr int CardFrames = 93;
 constexpr int CardHeldFrame = 61;
 constexpr int CardBlackFrames = 30;
 void drawCard(int n, float alpha);
+// The cards drawn from now on are those of this language (a code of
+// kelp_text::languageCodes()), when the game has them; English otherwise.
+void setCardLanguage(const std::string& code);
 float cardAlpha(int frame);
 
 // The camera follows the swimmer and the fish, nearer when they are close.

@@ -17,14 +17,32 @@ void drawVeil(float alpha) {
     FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
 }
 
+namespace {
+
+std::string cardLanguage = "en";
+
+// A card in the card language's folder, or the English one.
+std::string CardFile(int n) {
+    std::string name = "level" + std::to_string(n) + ".jpg";
+    std::string translated = "gfx\\" + cardLanguage + "\\" + name;
+    return EmbeddedFileData(translated) ? translated : "gfx\\" + name;
+}
+
+}  // namespace
+
+void setCardLanguage(const std::string& code) { cardLanguage = code; }
+
 // A card is a large picture seen once in a while: only the one on screen is
 // kept, read from the game's files when it is first drawn.
 void drawCard(int n, float alpha) {
     static int loaded = 0;
-    if (n != loaded || !LEVEL_CARDS[n]) {
+    static std::string loadedFile;
+    std::string file = CardFile(n);
+    if (n != loaded || !LEVEL_CARDS[n] || file != loadedFile) {
         LEVEL_CARDS[loaded] = nullptr;
-        LEVEL_CARDS[n] = LoadImageFromUrl("incbin::gfx\\level" + std::to_string(n) + ".jpg", -1);
+        LEVEL_CARDS[n] = LoadImageFromUrl("incbin::" + file, -1);
         loaded = n;
+        loadedFile = file;
     }
     resetDrawState();
     SetClearColor(0, 0, 0);

@@ -2,6 +2,7 @@
 #include "render/font_glyphs.h"
 #include "render/internal.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace kelp_render {
@@ -14,7 +15,9 @@ namespace {
 constexpr int RowStart[10] = {2, 3, 4, 6, 7, 8, 10, 11, 12, 13};
 constexpr int ColumnStart[6] = {1, 2, 4, 5, 7, 8};
 
-void InkGlyph(std::array<uint8_t, 1536>& bitmap, int glyph, std::string_view design) {
+// Calls ink(cellRow, columnBits) for each row of the design's dots.
+template <class Ink>
+void InkDesign(std::string_view design, Ink ink) {
     int row = 0, column = 0;
     for (char dot : design) {
         if (dot == '/') {
@@ -23,13 +26,58 @@ void InkGlyph(std::array<uint8_t, 1536>& bitmap, int glyph, std::string_view des
         }
         if (dot == '#')
             for (int y = RowStart[row]; y < RowStart[row + 1]; ++y)
-                for (int x = ColumnStart[column]; x < ColumnStart[column + 1]; ++x)
-                    bitmap[y * 96 + glyph] |= static_cast<uint8_t>(1u << x);
+                for (int x = ColumnStart[column]; x < ColumnStart[column + 1]; ++x) ink(y, uint8_t(1u << x));
         ++column;
     }
 }
 
+void InkGlyph(std::array<uint8_t, 1536>& bitmap, int glyph, std::string_view design) {
+    InkDesign(design, [&](int y, uint8_t bits) { bitmap[y * 96 + glyph] |= bits; });
+}
+
+// A mark's two rows of five dots, over the same columns as the designs'.
+uint8_t MarkRow(std::string_view dots) {
+    uint8_t bits = 0;
+    for (int column = 0; column < 5; ++column)
+        if (dots[size_t(column)] == '#')
+            for (int x = ColumnStart[column]; x < ColumnStart[column + 1]; ++x) bits |= uint8_t(1u << x);
+    return bits;
+}
+
 }  // namespace
+
+const std::vector<char32_t>& ExtraCodePoints() {
+    static const std::vector<char32_t> codes = [] {
+        std::vector<char32_t> all;
+        for (const ComposedGlyph& glyph : ComposedGlyphs) all.push_back(glyph.code);
+        for (const DesignedGlyph& glyph : DesignedGlyphs) all.push_back(glyph.code);
+        std::sort(all.begin(), all.end());
+        return all;
+    }();
+    return codes;
+}
+
+// A letter and its mark: above a small letter in the two rows over it (its
+// own dot, an i's, cleared first), above a capital in the two blank rows at
+// the top of the cell, below either in the descenders' rows.
+std::array<uint8_t, 16> ExtraGlyphRows(size_t index) {
+    char32_t code = ExtraCodePoints().at(index);
+    std::array<uint8_t, 16> rows{};
+    auto ink = [&](int y, uint8_t bits) { rows[size_t(y)] |= bits; };
+    for (const DesignedGlyph& glyph : DesignedGlyphs)
+        if (glyph.code == code) InkDesign(glyph.design, ink);
+    for (const ComposedGlyph& glyph : ComposedGlyphs) {
+        if (glyph.code != code) continue;
+        InkDesign(GlyphDesigns[glyph.base - 32], ink);
+        GlyphMark mark = MarkOf(glyph.mark);
+        bool small = glyph.base >= 'a' && glyph.base <= 'z';
+        int top = mark.below ? 11 : small ? 2 : 0;
+        if (small && !mark.below) rows[0] = rows[1] = rows[2] = rows[3] = 0;
+        rows[size_t(top)] |= MarkRow(mark.rows[0]);
+        rows[size_t(top + 1)] |= MarkRow(mark.rows[1]);
+    }
+    return rows;
+}
 
 std::array<uint8_t, 1536> BuiltInFontBitmap() {
     std::array<uint8_t, 1536> bitmap{};
@@ -58,9 +106,12 @@ class BuiltInFont : public ImageFont {
 public:
     explicit BuiltInFont(std::vector<ImageRef> glyphs) : glyphs(std::move(glyphs)) {}
     int32_t Height() const override { return 16; }
-    int32_t GlyphCount() const override { return 96; }
+    int32_t GlyphCount() const override { return int32_t(glyphs.size()); }
     int32_t CharToGlyph(int32_t code) const override {
-        return code >= 32 && code < 128 ? code - 32 : -1;
+        if (code >= 32 && code < 128) return code - 32;
+        const std::vector<char32_t>& extras = kelp_render::ExtraCodePoints();
+        auto found = std::lower_bound(extras.begin(), extras.end(), char32_t(code));
+        return found != extras.end() && *found == char32_t(code) ? 96 + int32_t(found - extras.begin()) : -1;
     }
     const ImageRef& GlyphImage(int32_t glyph) const override { return glyphs[glyph]; }
     float GlyphAdvance(int32_t) const override { return 8.0f; }
@@ -97,6 +148,14 @@ FontRef CreateBuiltInFont() {
     for (int32_t glyph = 0; glyph < 96; ++glyph)
         glyphs.push_back(TImage::LoadFrom(strip->SubWindow(glyph * 8, 0, 8, 16)->Duplicate(), 0,
                                           0, 0, 0));
+    for (size_t extra = 0; extra < kelp_render::ExtraCodePoints().size(); ++extra) {
+        std::array<uint8_t, 16> rows = kelp_render::ExtraGlyphRows(extra);
+        PixmapRef glyph = CreatePixelMap(8, 16, FMT_RGBA32, 4);
+        for (int32_t row = 0; row < 16; ++row)
+            for (int32_t bit = 0; bit < 8; ++bit)
+                glyph->WritePixelArgb(bit, row, rows[size_t(row)] & (1u << bit) ? 0xFFFFFFFFu : 0u);
+        glyphs.push_back(TImage::LoadFrom(glyph, 0, 0, 0, 0));
+    }
     return std::make_shared<BuiltInFont>(std::move(glyphs));
 }
 
@@ -121,8 +180,8 @@ void DrawTextAt(const std::string& text, float x, float y) {
     const ImageFont& font = FontInUse();
     float px = x + c->originX + c->handleX * c->ix + c->handleY * c->iy;
     float py = y + c->originY + c->handleX * c->jx + c->handleY * c->jy;
-    for (unsigned char code : text) {
-        int32_t glyph = font.CharToGlyph(code);
+    for (std::string_view rest = text; !rest.empty();) {
+        int32_t glyph = font.CharToGlyph(int32_t(TakeCodePoint(rest)));
         if (glyph < 0) continue;
         if (const ImageRef& image = font.GlyphImage(glyph))
             image->DriverFrame(0)->DrawQuad(0, 0, float(image->width), float(image->height), px, py);
@@ -135,8 +194,8 @@ void DrawTextAt(const std::string& text, float x, float y) {
 int32_t TextWidthOf(const std::string& text) {
     const ImageFont& font = FontInUse();
     int32_t width = 0;
-    for (unsigned char code : text) {
-        int32_t glyph = font.CharToGlyph(code);
+    for (std::string_view rest = text; !rest.empty();) {
+        int32_t glyph = font.CharToGlyph(int32_t(TakeCodePoint(rest)));
         if (glyph >= 0) width = TruncToInt(width + font.GlyphAdvance(glyph));
     }
     return width;

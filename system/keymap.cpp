@@ -66,3 +66,15 @@ int32_t VirtualKeyOfScancode(int scancode) {
     if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return 0;
     return table[scancode];
 }
+
+char32_t TakeCodePoint(std::string_view& utf8) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(utf8[i]); };
+    char32_t codePoint = byte(0);
+    int continuation = codePoint >= 0xF0 ? 3 : codePoint >= 0xE0 ? 2 : codePoint >= 0xC0 ? 1 : 0;
+    if (continuation) codePoint &= 0x3F >> continuation;
+    size_t used = 1;
+    for (; continuation > 0 && used < utf8.size() && (byte(used) & 0xC0) == 0x80; --continuation, ++used)
+        codePoint = (codePoint << 6) | (byte(used) & 0x3F);
+    utf8.remove_prefix(used);
+    return codePoint;
+}

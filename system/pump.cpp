@@ -92,16 +92,7 @@ void TranslateKey(const SDL_KeyboardEvent& key) {
 
 // One KeyChar per code point of the UTF-8 text.
 void TranslateText(const char* text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    while (*bytes) {
-        int32_t codePoint = *bytes;
-        int continuation = codePoint >= 0xF0 ? 3 : codePoint >= 0xE0 ? 2 : codePoint >= 0xC0 ? 1 : 0;
-        if (continuation) codePoint &= 0x3F >> continuation;
-        ++bytes;
-        for (; continuation > 0 && (*bytes & 0xC0) == 0x80; --continuation, ++bytes)
-            codePoint = (codePoint << 6) | (*bytes & 0x3F);
-        Emit(KeyChar, codePoint);
-    }
+    for (std::string_view rest = text; !rest.empty();) Emit(KeyChar, int32_t(TakeCodePoint(rest)));
 }
 
 int32_t ButtonNumber(uint8_t sdlButton) {

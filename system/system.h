@@ -112,6 +112,10 @@ void PumpMessages();
 // Waits for an event, or `timeoutMillis` when not negative, then pumps.
 void WaitAndPumpMessages(int32_t timeoutMillis = -1);
 
+// Takes the first code point off UTF-8 text, which must not be empty; a byte
+// that starts no sequence stands for itself.
+char32_t TakeCodePoint(std::string_view& utf8);
+
 // Virtual-key code (1..255) of an SDL scancode, 0 for keys without one.
 int32_t VirtualKeyOfScancode(int scancode);
 

@@ -1,5 +1,7 @@
 // Menus without a screen: keys, the pointer, shortcuts and the settings.
 #include "app/hints.h"
+#include "app/language.h"
+#include "assets/catalog.h"
 #include "app/menu.h"
 
 #include "assets/labels.h"
@@ -130,9 +132,9 @@ TEST(Menus, SettingsChangeInStepsWithinTheirRanges) {
 TEST(Menus, AssistsSlowTheGameInTensAndAddTimeInHalves) {
     Settings settings;
     Menu menu = settingsMenu(settings);
-    menu.selected = 8;
+    menu.selected = 9;
     ASSERT_EQ(menu.handle(Confirm()).command, Command::Assist);
-    EXPECT_EQ(menu.items[8].value, "off");
+    EXPECT_EQ(menu.items[9].value, "off");
     Menu assist = assistMenu(settings);
     EXPECT_EQ(assist.items[0].value, "100%");
     EXPECT_EQ(assist.items[1].value, "+0%");
@@ -150,7 +152,7 @@ TEST(Menus, AssistsSlowTheGameInTensAndAddTimeInHalves) {
     showSettings(menu, settings);
     EXPECT_EQ(assist.items[0].value, "50%");
     EXPECT_EQ(assist.items[1].value, "+100%");
-    EXPECT_EQ(menu.items[8].value, "on");
+    EXPECT_EQ(menu.items[9].value, "on");
     EXPECT_EQ(describeAssists(assistsOf(settings)), "Game speed 50%, more time +100%");
     EXPECT_EQ(describeAssists(kelp::Assists{100, 50}), "More time +50%");
     EXPECT_EQ(describeAssists(kelp::Assists{}), "");
@@ -193,4 +195,55 @@ TEST(Menus, APadsStartResumesThePauseAndItsBackShowsTheWay) {
     EXPECT_EQ(menu.handle(back).command, Command::ShowWay);
     MenuInput noKey;  // a pad's shortcut has no key: no key is not it
     EXPECT_EQ(menu.handle(noKey).command, Command::None);
+}
+
+// In every language: the hints fit the play area's width at 800 x 800, the
+// footnote and the values their menu's panel (from x 110 to 690; values from
+// 520, or 460 beside notes), and the lines under the time left and on the
+// card the screen, all in the built-in font at the size they are drawn.
+TEST(Languages, EveryLineFitsWhereItIsDrawn) {
+    auto width = [](const std::string& text, float scale) { return float(TextWidthOf(text)) * scale; };
+    std::vector<Hands> hands = {{}};
+    for (PadLayout layout : {PadLayout::Xbox, PadLayout::PlayStation, PadLayout::Nintendo})
+        hands.push_back({InputDevice::Pad, layout});
+    for (const std::string& code : kelp_text::languageCodes()) {
+        speak(code);
+        ASSERT_EQ(spokenLanguage(), code);
+        for (const Hands& hand : hands)
+            for (const std::string& hint : {menuHint(hand), pauseHint(hand), demoHint(hand), unpluggedNote(hand)})
+                EXPECT_LE(width(hint, 1.5f), 800) << code << ": " << hint;
+        std::string way = tr("The way for the next five seconds, then play goes on");
+        EXPECT_LE(width(way, 1.5f), 800) << code << ": " << way;
+        Menu assist = assistMenu(Settings{});
+        EXPECT_LE(width(assist.footnote, 1.5f), 580) << code << ": " << assist.footnote;
+        std::string most = describeAssists({50, 100});
+        EXPECT_LE(width(fill(tr("Assist: {}"), {most}), 2), 800) << code << ": " << most;
+        EXPECT_LE(width(fill(tr("Time left {}"), {"10:00"}), 2), 800) << code;
+        Settings settings;
+        settings.language = code;
+        for (const MenuItem& item : settingsMenu(settings).items)
+            EXPECT_LE(520 + width(item.value, 2), 690) << code << ": " << item.value;
+        Progress progress;
+        progress.reached = 6;
+        progress.bestMillis.fill(599999);
+        progress.assistedBestMillis.fill(599999);
+        for (const MenuItem& item : levelsMenu(progress).items) {
+            EXPECT_LE(460 + width(item.value, 2), 690) << code << ": " << item.value;
+            EXPECT_LE(460 + width(item.note, 1.5f), 690) << code << ": " << item.note;
+        }
+    }
+    speak("en");
+}
+
+TEST(Languages, AnUnknownLanguageIsSpokenAsEnglish) {
+    EXPECT_EQ(languageName("de"), "Deutsch") << "named in itself";
+    EXPECT_EQ(languageName("en"), "English");
+    EXPECT_EQ(languageName("xx"), "");
+    speak("de");
+    EXPECT_EQ(tr("New game"), "Neues Spiel");
+    EXPECT_EQ(fill(tr("Time left {}"), {"2:05"}), "Restzeit 2:05");
+    speak("xx");
+    EXPECT_EQ(spokenLanguage(), "en");
+    EXPECT_EQ(tr("New game"), "New game");
+    EXPECT_EQ(fill("{} and {}", {"one"}), "one and ") << "a missing value leaves its place empty";
 }

@@ -98,5 +98,5 @@ TEST(Options, TheManPageDocumentsEveryOptionOfTheHelp) {
         std::string option = usage.substr(at + 4, usage.find_first_of(" ,\n", at + 4) - at - 4);
         EXPECT_NE(text.find("\\-\\-" + option), std::string::npos) << "--" << option << " is not in the man page";
     }
-    EXPECT_EQ(options, 11);
+    EXPECT_EQ(options, 12);
 }

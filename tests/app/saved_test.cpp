@@ -62,6 +62,7 @@ Settings Unusual() {
     s.stickSpeed = 50;
     s.goalArrow = false;
     s.calmLights = true;
+    s.language = "pl";
     s.gameSpeed = 60;
     s.moreTime = 100;
     return s;
@@ -128,6 +129,7 @@ TEST_F(SavedFiles, DamagedFilesGiveTheDefaultsWithOneWarningAndAreKeptAside) {
         {"not a yes", "volume = 5\nmuted = maybe\nfull-screen = no\npointer-speed = 100\ngoal-arrow = yes\n"},
         {"speed between steps", "volume = 5\ngame-speed = 75\n"},
         {"stick speed between steps", "volume = 5\nstick-speed = 110\n"},
+        {"a language the game lacks", "volume = 5\nlanguage = xx\n"},
         {"too slow", "volume = 5\ngame-speed = 40\n"},
         {"faster than the game", "volume = 5\ngame-speed = 110\n"},
         {"more time between steps", "volume = 5\nmore-time = 25\n"},
@@ -312,7 +314,7 @@ TEST_F(SavedFiles, SavingKeepsTheCommentsAndOrderOfAFileEditedByHand) {
     settings.volume = 6;
     std::string saved = formatSettings(settings, kept);
     EXPECT_EQ(saved, "# my settings\nmuted = yes\n\n# quieter at night\nvolume = 6\nmy-own = kept\n"
-                     "full-screen = no\npointer-speed = 100\nstick-speed = 100\ngoal-arrow = yes\ncards-wait = yes\ncalm-lights = no\n"
+                     "full-screen = no\npointer-speed = 100\nstick-speed = 100\ngoal-arrow = yes\ncards-wait = yes\ncalm-lights = no\nlanguage = desktop\n"
                      "game-speed = 100\nmore-time = 0\n");
     Settings again;
     EXPECT_TRUE(parseSettings(saved, again));

@@ -1,6 +1,7 @@
 // The program's flow on a real screen with frames driven by the test: the
 // title, the pause and its keys, losing, the keys that work anywhere, and
 // what is saved.
+#include "app/language.h"
 #include "app/screens.h"
 
 #include "../game/world_fixture.h"
@@ -213,9 +214,9 @@ TEST_F(Program, ThePointerWorksTheMenusWhereTheWindowShowsThem) {
         if (frame == 2) pointAt(400, 320 + 3 * 64);  // Settings
         if (frame == 3) click();
         // The way to the goal: the settings, a long menu, have closer rows and start higher.
-        if (frame == 5) pointAt(400, 251 + 5 * 52);
+        if (frame == 5) pointAt(400, 242 + 5 * 48);
         if (frame == 6) click();
-        if (frame == 8) pointAt(40, 251 + 5 * 52), click();  // beside the menu: nothing
+        if (frame == 8) pointAt(40, 242 + 5 * 48), click();  // beside the menu: nothing
         if (frame == 10) Send(AppTerminate);
     });
     EXPECT_FALSE(settings.goalArrow);
@@ -366,4 +367,28 @@ TEST_F(Program, KeysPressedDuringACardDoNotActOnTheLevel) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(CURRENT_LEVEL, 2) << "no skip";
     EXPECT_GT(clockAtEnd, 30 * TIME_STEP) << "the level ran unpaused";
+}
+
+// The Language item switches the game's words at once, and is kept.
+TEST_F(Program, TheLanguageSettingSwitchesAtOnceAndIsSaved) {
+    std::string spokenInMenu;
+    Run(Options{}, [&](int frame) {
+        if (frame == 2) Key(40), Key(40);  // Settings
+        if (frame == 3) Key(13);
+        if (frame == 5) for (int i = 0; i < 8; ++i) Key(40);  // Language
+        if (frame == 6) Key(39);
+        if (frame == 8) spokenInMenu = std::string(spokenLanguage());
+        if (frame == 9) Send(AppTerminate);
+    });
+    EXPECT_EQ(spokenInMenu, "de") << "the one after English";
+    EXPECT_EQ(settings.language, "de");
+    EXPECT_NE(Read(home / "config/kelp-garden/settings.txt").find("language = de"), std::string::npos);
+    EXPECT_EQ(tr("Resume"), "Weiter");
+    Options english;
+    english.language = "en";
+    Run(english, [&](int frame) {
+        if (frame == 2) Send(AppTerminate);
+    });
+    EXPECT_EQ(spokenLanguage(), "en") << "--language for one run";
+    EXPECT_EQ(settings.language, "de") << "and the setting kept";
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -174,4 +176,74 @@ TEST(GameWithoutDisplay, SaysSoAndEndsWithAFailure) {
     EXPECT_NE(*status, 0);
     EXPECT_NE(game.ErrorOutput().find("cannot open its 800 x 800 OpenGL window"), std::string::npos)
         << game.ErrorOutput();
+}
+
+namespace {
+
+// How alike two pictures' brightness is over a w x h rectangle of each:
+// their correlation, 1 for the same pattern. `overOfB`: b is drawn over
+// something dark, as the menu words are: its brightness times its alpha.
+double Likeness(const TPixmap& a, int ax, int ay, const TPixmap& b, int bx, int by, int w, int h, bool overOfB) {
+    std::vector<double> p, q;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            Rgb c = At(a, ax + x, ay + y);
+            p.push_back(c.r + c.g + c.b);
+            uint32_t argb = b.ReadPixelArgb(bx + x, by + y);
+            double brightness = double((argb >> 16 & 255) + (argb >> 8 & 255) + (argb & 255));
+            q.push_back(overOfB ? brightness * double(argb >> 24) / 255 : brightness);
+        }
+    auto mean = [](const std::vector<double>& v) { double s = 0; for (double x : v) s += x; return s / double(v.size()); };
+    double mp = mean(p), mq = mean(q), pq = 0, pp = 0, qq = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        pq += (p[i] - mp) * (q[i] - mq);
+        pp += (p[i] - mp) * (p[i] - mp);
+        qq += (q[i] - mq) * (q[i] - mq);
+    }
+    return pq / std::sqrt(pp * qq + 1e-9);
+}
+
+PixmapRef Asset(const std::string& path) { return LoadPixelMap(std::string(ASSETS_DIR) + "/" + path); }
+
+}  // namespace
+
+// A German desktop gets the German game: the first card as the generator drew
+// it in German, and the title menu's German words; a language the game lacks
+// gets English.
+TEST_F(Game, ADesktopsLanguageIsTheGames) {
+    PixmapRef german = Asset("gfx/de/level1.jpg"), english = Asset("gfx/level1.jpg");
+    ASSERT_TRUE(german && english);
+    const int cardX = (800 - german->width) / 2, cardY = (800 - german->height) / 2;
+    auto cardOf = [&](const char* locale) {
+        GameProcess game(LevelOne, {std::string("LANG=") + locale, "-LC_ALL", "-LC_MESSAGES"});
+        unsigned long window = Start(game);
+        SleepSeconds(2);  // the card stays until a key
+        PixmapRef shot = x11.Screenshot(window);
+        game.Signal(SIGTERM);
+        game.WaitForExit(10);
+        return shot;
+    };
+    PixmapRef shown = cardOf("de_DE.UTF-8");
+    ASSERT_NE(shown, nullptr);
+    double asGerman = Likeness(*shown, cardX, cardY, *german, 0, 0, german->width, german->height, false);
+    double asEnglish = Likeness(*shown, cardX, cardY, *english, 0, 0, english->width, english->height, false);
+    EXPECT_GT(asGerman, 0.9);
+    EXPECT_LT(asEnglish, 0.5);
+    PixmapRef unknown = cardOf("ja_JP.UTF-8");
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_GT(Likeness(*unknown, cardX, cardY, *english, 0, 0, english->width, english->height, false), 0.9);
+
+    PixmapRef labels = Asset("gfx/de/labels.png"), englishLabels = Asset("gfx/labels.png");
+    ASSERT_TRUE(labels && englishLabels);
+    GameProcess title({}, {"LANG=de_DE.UTF-8", "-LC_ALL", "-LC_MESSAGES"});
+    unsigned long window = Start(title);
+    SleepSeconds(2);
+    PixmapRef menu = x11.Screenshot(window);
+    ASSERT_NE(menu, nullptr);
+    // "New game", selected, in the second row, its cell centred on (400, 384).
+    constexpr int Cell = 1, Row = 384;
+    double neuesSpiel = Likeness(*menu, 190, Row - 30, *labels, 0, Cell * 60, 420, 60, true);
+    double newGame = Likeness(*menu, 190, Row - 30, *englishLabels, 0, Cell * 60, 420, 60, true);
+    EXPECT_GT(neuesSpiel, 0.6);
+    EXPECT_GT(neuesSpiel, newGame + 0.3);
 }

@@ -62,6 +62,11 @@ SDL_AudioDeviceID SDL_OpenAudioDevice(const char* device, int capture, const SDL
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    // The tests read the game's English, whatever the desktop speaks, unless
+    // one asks for another language.
+    unsetenv("LC_ALL");
+    unsetenv("LC_MESSAGES");
+    setenv("LANG", "C.UTF-8", 1);
     int status = RUN_ALL_TESTS();
     // Set by ctest for the tests not labelled threaded; unset when run by hand.
     const char* label = std::getenv("KELP_TEST_LABEL");

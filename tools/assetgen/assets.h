@@ -3,6 +3,7 @@
 
 #include "canvas.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
         int width = 0, height = 0;
     };
     Line Render(const std::string& text, int pixelSize) const;
+    // The letters of the text the font has no glyph for.
+    std::u32string Missing(const std::string& text) const;
 
 private:
     void* library = nullptr;
@@ -32,13 +35,15 @@ private:
 
 std::vector<Picture> MakePictures(const FontFace& chalk);
 Canvas Goal(const FontFace& chalk);
+// A language's words for the English ones.
+using Translate = std::function<std::string(const std::string&)>;
 // Eight cards: levels 1 to 6, "THE END", "GAME OVER"; 612 x 470 RGB.
-std::vector<PixmapRef> MakeStoryCards(const FontFace& hand);
+std::vector<PixmapRef> MakeStoryCards(const FontFace& hand, const Translate& translate);
 // The application icon, `size` pixels square.
 Canvas Icon(int size);
 constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256, 512};
 // The menus' words, one cell each, and the game's name for the title screen.
-Canvas MenuLabels(const FontFace& hand);
+Canvas MenuLabels(const FontFace& hand, const Translate& translate);
 Canvas Title(const FontFace& hand);
 
 struct Sound {

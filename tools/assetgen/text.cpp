@@ -1,6 +1,8 @@
 // Hand-written text: the goal sign, the story cards and the icon.
 #include "assets.h"
 #include "assets/labels.h"
+#include "assets/stories.h"
+#include "system/system.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -26,19 +28,37 @@ FontFace::~FontFace() {
     FT_Done_FreeType(static_cast<FT_Library>(library));
 }
 
+namespace {
+
+std::u32string CodePoints(std::string_view text) {
+    std::u32string codePoints;
+    while (!text.empty()) codePoints += TakeCodePoint(text);
+    return codePoints;
+}
+
+}  // namespace
+
+std::u32string FontFace::Missing(const std::string& text) const {
+    std::u32string missing;
+    for (char32_t ch : CodePoints(text))
+        if (ch >= ' ' && FT_Get_Char_Index(static_cast<FT_Face>(face), ch) == 0) missing += ch;
+    return missing;
+}
+
 FontFace::Line FontFace::Render(const std::string& text, int pixelSize) const {
     auto ff = static_cast<FT_Face>(face);
     FT_Set_Pixel_Sizes(ff, 0, pixelSize);
     int ascent = int(ff->size->metrics.ascender >> 6), descent = int(-ff->size->metrics.descender >> 6);
     int width = 0;
-    for (unsigned char ch : text)
+    std::u32string codePoints = CodePoints(text);
+    for (char32_t ch : codePoints)
         if (FT_Load_Char(ff, ch, FT_LOAD_DEFAULT) == 0) width += int(ff->glyph->advance.x >> 6);
     Line line;
     line.width = width + pixelSize / 2;
     line.height = ascent + descent;
     line.coverage.assign(size_t(line.width) * line.height, 0);
     int pen = pixelSize / 4;
-    for (unsigned char ch : text) {
+    for (char32_t ch : codePoints) {
         if (FT_Load_Char(ff, ch, FT_LOAD_RENDER) != 0) continue;
         const FT_Bitmap& bitmap = ff->glyph->bitmap;
         int left = pen + ff->glyph->bitmap_left, top = ascent - ff->glyph->bitmap_top;
@@ -92,26 +112,38 @@ Canvas Goal(const FontFace& chalk) {
     return c;
 }
 
-std::vector<PixmapRef> MakeStoryCards(const FontFace& hand) {
-    const std::vector<std::vector<std::string>> stories = {
-        {"I found a little fish", "among the kelp.", "He follows me everywhere.", "He loves me...",
-         "but he hates to be touched!"},
-        {"He is growing bigger", "every day.", "Bring him home through", "the garden of lights."},
-        {"Today he hates me.", "If I come too close,", "he will turn and bite.",
-         "I must herd him gently."},
-        {"He is all grown up now", "and he likes adventure.", "I can hardly keep up!"},
-        {"He is far too big", "for this little garden.", "Squeeze him through", "the maze of lights."},
-        {"He hates me again,", "and the garden", "has gone dark.", "One last swim home."},
-        {"THE END"},
-        {"GAME OVER"},
-    };
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = std::min(text.find('\n', start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::vector<PixmapRef> MakeStoryCards(const FontFace& hand, const Translate& translate) {
+    using namespace kelp_stories;
     std::vector<PixmapRef> cards;
-    for (const auto& lines : stories) {
-        Canvas card(612, 470);
-        card.FillPolygon({{0, 0}, {612, 0}, {612, 470}, {0, 470}}, Solid(Colour(0, 0, 0)));
+    for (std::string_view story : Cards) {
+        std::vector<std::string> lines = Lines(translate(std::string(story)));
+        Canvas card(CardWidth, CardHeight);
+        card.FillPolygon({{0, 0}, {CardWidth, 0}, {CardWidth, CardHeight}, {0, CardHeight}}, Solid(Colour(0, 0, 0)));
         bool title = lines.size() == 1;
         int size = title ? 84 : 44;
-        int spacing = title ? 0 : 66;
+        // A language's longer words are drawn smaller, to keep off the edges.
+        auto widest = [&] {
+            int most = 0;
+            for (const std::string& line : lines) most = std::max(most, hand.Render(line, size).width);
+            return most;
+        };
+        auto tall = [&] { return title ? size : int(lines.size()) * size * 3 / 2; };
+        while (size > 24 && (widest() > CardWidth - 2 * CardMargin || tall() > CardHeight - 2 * CardMargin)) --size;
+        int spacing = title ? 0 : size * 3 / 2;
         int top = 235 - int(lines.size() * (title ? 100 : spacing)) / 2;
         for (size_t i = 0; i < lines.size(); ++i)
             DrawLineCentred(card, hand, lines[i], size, 306, top + int(i) * spacing, Colour(250, 250, 245));
@@ -120,11 +152,11 @@ std::vector<PixmapRef> MakeStoryCards(const FontFace& hand) {
     return cards;
 }
 
-Canvas MenuLabels(const FontFace& hand) {
+Canvas MenuLabels(const FontFace& hand, const Translate& translate) {
     using namespace kelp_labels;
     Canvas strip(CellWidth, CellHeight * int(Texts.size()));
     for (size_t i = 0; i < Texts.size(); ++i) {
-        std::string text(Texts[i]);
+        std::string text = translate(std::string(Texts[i]));
         int size = 40, top = int(i) * CellHeight;
         while (size > 24 && hand.Render(text, size).width > WidestLabel) --size;
         top += (40 - size) / 2;
