@@ -197,6 +197,30 @@ try {
     await again.close();
   });
 
+  await check("the game speaks the browser's language", async () => {
+    const again = await browser.newPage();
+    await again.evaluateOnNewDocument(() => Object.defineProperty(navigator, 'languages', { get: () => ['de-DE', 'de'] }));
+    again.on('pageerror', (error) => problems.push(String(error)));
+    await again.goto(url);
+    await again.waitForFunction(() => document.getElementById('veil').textContent === 'Click to start', { timeout: 60000 });
+    await again.click('#veil');
+    await again.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+    const press = async (key, times = 1) => {
+      for (let i = 0; i < times; ++i) {
+        await again.keyboard.press(key);
+        await sleep(150);
+      }
+    };
+    await press('ArrowDown', 2);  // from "New game" to "Settings"
+    await press('Enter');
+    await press('ArrowDown', 8);  // "Language", showing German
+    await press('ArrowRight');    // the next language after it
+    await sleep(3000);
+    const saved = await again.evaluate(() => FS.readFile('/home/web_user/.config/kelp-garden/settings.txt', { encoding: 'utf8' }));
+    assert.match(saved, /language = es/, 'the next after German, so German was spoken');
+    await again.close();
+  });
+
   await check('nothing went wrong on the console', async () => {
     assert.deepEqual(problems, []);
   });
