@@ -1,6 +1,7 @@
 // The page around the game: it starts the game on the first click (browsers
 // start sound only after a gesture), keeps the saved files in the browser's
-// storage, offers full screen, and counts the game's frames for its tests.
+// storage, pauses the game while the page is hidden, offers full screen, and
+// counts the game's frames for its tests.
 'use strict';
 
 const home = '/home/web_user';
@@ -66,7 +67,10 @@ window.addEventListener('error', (event) => {
   if (typeof ExitStatus !== 'undefined' && event.error instanceof ExitStatus) event.preventDefault();
 });
 
+let started = false;
+
 function start() {
+  started = true;
   veil.classList.add('hidden');
   canvas.focus();
   for (const context of audioContexts) context.resume();
@@ -76,6 +80,16 @@ function start() {
 // Saved files reach the browser's storage every few seconds and when the page goes.
 setInterval(saveFiles, 2000);
 document.addEventListener('visibilitychange', () => { if (document.hidden) saveFiles(); });
+
+// A hidden page (another tab, the phone locked) pauses the game as losing the
+// focus does, and falls silent; shown again, its sound is back under the
+// pause menu.
+document.addEventListener('visibilitychange', () => {
+  if (!started) return;
+  if (document.hidden) window.dispatchEvent(new FocusEvent('blur'));
+  for (const context of audioContexts) document.hidden ? context.suspend() : context.resume();
+  if (!document.hidden) window.dispatchEvent(new FocusEvent('focus'));
+});
 window.addEventListener('pagehide', saveFiles);
 
 document.getElementById('fullscreen').addEventListener('click', () => {

@@ -221,6 +221,37 @@ try {
     await again.close();
   });
 
+  await check('a hidden page pauses the game and falls silent; shown again, the pause menu is up', async () => {
+    const again = await openPage(browser, url, problems);
+    await again.click('#veil');
+    await again.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+    await again.keyboard.press('Enter');  // a new game
+    await sleep(1500);
+    await again.keyboard.press('Space');  // past the card
+    await sleep(2500);
+    const playing = await canvasPicture(again, 'before-hiding');
+    const setHidden = (hidden) => again.evaluate((h) => {
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (h ? 'hidden' : 'visible') });
+      document.dispatchEvent(new Event('visibilitychange'));
+    }, hidden);
+    const soundState = () => again.evaluate(() => Module.SDL2.audioContext.state);
+    await setHidden(true);
+    await sleep(500);
+    assert.equal(await soundState(), 'suspended');
+    await setHidden(false);
+    await sleep(1000);
+    assert.equal(await soundState(), 'running');
+    const paused = await canvasPicture(again, 'shown-again');
+    assert.ok(paused.brightness < playing.brightness * 0.8,
+              `the level darkened under the pause menu: ${paused.brightness.toFixed(1)} after ${playing.brightness.toFixed(1)}`);
+    await again.keyboard.press('Escape');  // resumes
+    await sleep(1000);
+    const resumed = await canvasPicture(again, 'resumed');
+    assert.ok(resumed.brightness > paused.brightness * 1.1, 'Escape resumed play');
+    await again.close();
+  });
+
   await check('nothing went wrong on the console', async () => {
     assert.deepEqual(problems, []);
   });
