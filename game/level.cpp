@@ -20,6 +20,9 @@ void drawVeil(float alpha) {
 namespace {
 
 std::string cardLanguage = "en";
+// The card held, and the language it was read in: a new language reads it again.
+int loadedCard = 0;
+std::string loadedLanguage;
 
 // A card in the card language's folder, or the English one.
 std::string CardFile(int n) {
@@ -35,14 +38,11 @@ void setCardLanguage(const std::string& code) { cardLanguage = code; }
 // A card is a large picture seen once in a while: only the one on screen is
 // kept, read from the game's files when it is first drawn.
 void drawCard(int n, float alpha) {
-    static int loaded = 0;
-    static std::string loadedFile;
-    std::string file = CardFile(n);
-    if (n != loaded || !LEVEL_CARDS[n] || file != loadedFile) {
-        LEVEL_CARDS[loaded] = nullptr;
-        LEVEL_CARDS[n] = LoadImageFromUrl("incbin::" + file, -1);
-        loaded = n;
-        loadedFile = file;
+    if (n != loadedCard || !LEVEL_CARDS[n] || cardLanguage != loadedLanguage) {
+        LEVEL_CARDS[loadedCard] = nullptr;
+        LEVEL_CARDS[n] = LoadImageFromUrl("incbin::" + CardFile(n), -1);
+        loadedCard = n;
+        loadedLanguage = cardLanguage;
     }
     resetDrawState();
     SetClearColor(0, 0, 0);
