@@ -83,7 +83,7 @@ void CardScreen::draw() {
 
 FrozenLevel::FrozenLevel(const Assists& assists)
     : picture(CreateBlankImage(GetScreenWidth(), GetScreenHeight(), 1, 0)),
-      timeLeft(fill(tr("Time left {}"), {ClockText(GOAL->remaining())})), assisted(describeAssists(assists)) {
+      secondsLeft(GOAL->remaining()), assists(assists) {
     CaptureScreenToImage(picture, 0, 0);
     AudioHoldVoices(true);
 }
@@ -98,8 +98,14 @@ void FrozenLevel::draw() {
     SetDrawAlpha(PauseDim);
     FillRectangle(0, 0, float(GetScreenWidth()), float(GetScreenHeight()));
     resetDrawState();
+}
+
+void FrozenLevel::drawTimeLeft() const {
+    resetDrawState();
     SetDrawColor(230, 240, 200);
-    DrawSmallPrint(timeLeft, 400, TimeLeftY, true);
+    // Worded as it is drawn: the language may change in the settings meanwhile.
+    DrawSmallPrint(fill(tr("Time left {}"), {ClockText(secondsLeft)}), 400, TimeLeftY, true);
+    std::string assisted = describeAssists(assists);
     if (!assisted.empty()) DrawSmallPrint(assisted, 400, TimeLeftY + AssistedBelow, true, 1.5f);
     resetDrawState();
 }
@@ -169,6 +175,13 @@ void LevelScreen::draw() { level->draw(); }
 PauseScreen::PauseScreen(Session& session, std::shared_ptr<FrozenLevel> frozen, bool& restart, bool padGone)
     : MenuScreen(session, frozen, pauseMenu(), Cell("Paused")), frozen(std::move(frozen)), restart(restart) {
     if (padGone) menu.footnote = unpluggedNote(session.hands());
+}
+
+// The time left is the pause menu's: the longer settings menu over the same
+// level would cover it.
+void PauseScreen::draw() {
+    MenuScreen::draw();
+    frozen->drawTimeLeft();
 }
 
 Next PauseScreen::choose(const MenuChoice& chosen) {

@@ -37,8 +37,9 @@ private:
     std::optional<kelp::Level> level;
 };
 
-// A paused level: its last picture, darkened, with the time it has left and
-// the assists it is played with; its sounds hold until it is let go.
+// A paused level: its last picture, darkened; the time it has left and the
+// assists it is played with, for the pause menu; its sounds hold until it is
+// let go.
 class FrozenLevel : public Backdrop {
 public:
     explicit FrozenLevel(const kelp::Assists& assists);
@@ -46,10 +47,13 @@ public:
     void draw() override;
     // The picture alone, as the level left it.
     void drawPicture() const;
+    // The time it has left, and the assists, under the pause menu's header.
+    void drawTimeLeft() const;
 
 private:
     ImageRef picture;
-    std::string timeLeft, assisted;
+    float secondsLeft;
+    kelp::Assists assists;
 };
 
 // A column of items over a backdrop, worked by the keys and the pointer.
@@ -181,6 +185,7 @@ class PauseScreen : public MenuScreen {
 public:
     // `padGone`: paused because the pad in use was unplugged, which it says.
     PauseScreen(Session& session, std::shared_ptr<FrozenLevel> frozen, bool& restart, bool padGone = false);
+    void draw() override;
 
 private:
     Next choose(const MenuChoice& choice) override;
