@@ -7,6 +7,7 @@ namespace kelp_app {
 namespace {
 
 bool OnPad(const Hands& hands) { return hands.device == InputDevice::Pad; }
+bool OnTouch(const Hands& hands) { return hands.device == InputDevice::Touch; }
 
 std::string Name(const Hands& hands, int button) { return padButtonName(hands.layout, button); }
 
@@ -31,18 +32,21 @@ std::string padButtonName(PadLayout layout, int button) {
 }
 
 std::string menuHint(const Hands& hands) {
+    if (OnTouch(hands)) return tr("Tap: choose    Two-finger tap: back");
     if (!OnPad(hands)) return KeysMenuHint();
     return fill(tr("Stick or d-pad: move    {}: choose    {}: back"),
                 {Name(hands, PadButtons::A), Name(hands, PadButtons::B)});
 }
 
 std::string pauseHint(const Hands& hands) {
+    if (OnTouch(hands)) return tr("Tap: choose    Two-finger tap: resume");
     if (!OnPad(hands)) return KeysMenuHint();
     return fill(tr("{}: choose    {}: resume    {}: show me the way"),
                 {Name(hands, PadButtons::A), Name(hands, PadButtons::Start), Name(hands, PadButtons::Back)});
 }
 
 std::string demoHint(const Hands& hands) {
+    if (OnTouch(hands)) return tr("The autopilot plays: tap for the menu");
     return OnPad(hands) ? tr("The autopilot plays: any button for the menu")
                         : tr("The autopilot plays: any key or the mouse for the menu");
 }

@@ -1,5 +1,5 @@
 // The help line along the bottom of the screen names the hands used last: the
-// keys and the mouse, or the buttons as printed on the pad's face.
+// keys and the mouse, the buttons as printed on the pad's face, or fingers.
 #pragma once
 
 #include "system/system.h"

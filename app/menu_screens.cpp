@@ -1,4 +1,4 @@
-// Menus over a backdrop: the keys and the pointer on a column of items, and
+// Menus over a backdrop: the keys, the pointer and taps on a column of items, and
 // the levels and settings menus.
 #include "app/drawing.h"
 #include "app/screens.h"
@@ -35,7 +35,7 @@ MenuInput MenuScreen::menuInput(const FrameInput& input) {
     chosen.adjust = input.presses[Keys::Right] - input.presses[Keys::Left] + pad.presses[Right] +
                     pad.presses[StickRight] - pad.presses[Left] - pad.presses[StickLeft];
     chosen.confirm = input.pressed(Keys::Enter) || input.pressed(Keys::Space) || pad.pressed(A);
-    chosen.back = input.pressed(Keys::Escape) || pad.pressed(B);
+    chosen.back = input.pressed(Keys::Escape) || pad.pressed(B) || input.touch.twoFingerTaps;
     for (const Shortcut& shortcut : menu.shortcuts) {
         if (shortcut.key && input.pressed(shortcut.key)) chosen.shortcut = shortcut.key;
         if (shortcut.padButton >= 0 && pad.pressed(shortcut.padButton)) chosen.padShortcut = shortcut.padButton;
@@ -47,6 +47,10 @@ MenuInput MenuScreen::menuInput(const FrameInput& input) {
     if ((moved || input.clicked(1)) && WindowPointToScreen(input.pointerX, input.pointerY, x, y)) {
         chosen.pointedItem = MenuItemAt(menu, x, y);
         chosen.clicked = input.clicked(1) && chosen.pointedItem >= 0;
+    }
+    if (input.touch.taps && WindowPointToScreen(input.touch.tapX, input.touch.tapY, x, y)) {
+        chosen.pointedItem = MenuItemAt(menu, x, y);
+        chosen.clicked = chosen.pointedItem >= 0;
     }
     untouchedFrames = input.touched() ? 0 : untouchedFrames + 1;
     return chosen;

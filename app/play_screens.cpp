@@ -26,12 +26,13 @@ constexpr int LastLevel = 6, WonCard = 7, LostCard = 8;
 
 bool PassesACard(const FrameInput& input) {
     return input.pressed(Keys::Escape) || input.pressed(Keys::Enter) || input.pressed(Keys::Space) ||
-           input.clicked(1) || input.pad.pressed(PadButtons::A) || input.pad.pressed(PadButtons::Start);
+           input.clicked(1) || input.pad.pressed(PadButtons::A) || input.pad.pressed(PadButtons::Start) ||
+           input.touch.taps || input.touch.twoFingerTaps;
 }
 
 bool AsksForPause(const FrameInput& input) {
     return input.pressed(Keys::Escape) || input.pressed(Keys::Letter('P')) || input.focusLost ||
-           input.pad.pressed(PadButtons::Start) || input.pad.unplugged;
+           input.pad.pressed(PadButtons::Start) || input.pad.unplugged || input.touch.twoFingerTaps;
 }
 
 }  // namespace

@@ -21,12 +21,15 @@ tvector tmouse::offset(const FrameInput& input) {
     if (input.suspended && !released) release();
     if (input.clicked(1)) capture();
     if (input.lastUsed == InputDevice::Pad) return stickOffset(input.pad.stickX, input.pad.stickY, stickSpeed);
+    if (input.lastUsed == InputDevice::Touch)
+        return makeVector(float(input.touch.motionX) * speed * TouchGain, float(input.touch.motionY) * speed * TouchGain);
     if (released) return {};
     return makeVector(float(input.motionX) * speed, float(input.motionY) * speed);
 }
 
 bool tmouse::calming(const FrameInput& input) {
-    return input.buttonsHeld[1] || input.pad.held[PadButtons::A] || input.pad.held[PadButtons::RightTrigger];
+    return input.buttonsHeld[1] || input.pad.held[PadButtons::A] || input.pad.held[PadButtons::RightTrigger] ||
+           input.touch.fingers > 1;
 }
 
 tvector stickOffset(float x, float y, float speed) {

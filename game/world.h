@@ -82,9 +82,10 @@ public:
     virtual ~tmouse() = default;
     // How far the pointer moved in the frame, in pixels, which steer as
     // play-area pixels at every window size; zero while released. Or the
-    // stick's offset, when the pad was used last.
+    // stick's offset, when the pad was used last; or the steering finger's
+    // motion, TouchGain times the pointer's, when a finger was.
     virtual tvector offset(const FrameInput& input);
-    // The mouse button, a pad's A or its right trigger held.
+    // The mouse button, a pad's A or its right trigger, or a second finger held.
     static bool calming(const FrameInput& input);
     virtual void capture();
     virtual void release();
@@ -98,6 +99,8 @@ public:
 // the centre, up to StickFullPixels a frame at full deflection, times `speed`.
 constexpr float StickDeadZone = 0.2f, StickFullPixels = 30;
 tvector stickOffset(float x, float y, float speed);
+// A thumb's drag over two thirds of a phone's screen crosses the play area.
+constexpr float TouchGain = 1.5f;
 
 std::shared_ptr<tclock> newClock();
 std::shared_ptr<tmouse> newMouseController();

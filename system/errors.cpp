@@ -116,6 +116,7 @@ void InitSystemLayer() {
     if (SDL_Init(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) RaiseRuntimeError(SDL_GetError());
     AddExitHandler([] { SDL_Quit(); });
     kelp_system::StartPads();
+    kelp_system::StartTouches();
     // Taken now, so a program that takes every other id still gets its input.
     EmitEventHookId();
 }

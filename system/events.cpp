@@ -35,7 +35,8 @@ constexpr std::pair<int32_t, std::string_view> EventNames[] = {
     {0x4001, "WindowMove"},    {0x4002, "WindowSize"},    {0x4003, "WindowClose"},
     {0x4004, "WindowActivate"}, {0x4005, "WindowAccept"}, {0x8001, "MenuAction"},
     {0x1001, "PadAdded"},      {0x1002, "PadRemoved"},    {0x1003, "PadButtonDown"},
-    {0x1004, "PadButtonUp"},   {0x1005, "PadAxis"},
+    {0x1004, "PadButtonUp"},   {0x1005, "PadAxis"},       {0x1101, "TouchDown"},
+    {0x1102, "TouchUp"},       {0x1103, "TouchMove"},
 };
 
 }  // namespace

@@ -17,4 +17,9 @@ void StartPads();
 // A pad's event turned into input events; false for any other event.
 bool TranslatePadEvent(const SDL_Event& event);
 
+// Fingers are not made into mouse events.
+void StartTouches();
+// A finger's event turned into an input event; false for any other event.
+bool TranslateTouchEvent(const SDL_Event& event);
+
 }  // namespace kelp_system

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -14,12 +15,32 @@ namespace {
 // that side until it comes back within LetGoWithin.
 constexpr float MovedFrom = 0.25f, PushedPast = 0.6f, LetGoWithin = 0.4f;
 constexpr float TriggerPulledPast = 0.5f, TriggerLetGoWithin = 0.3f;
+// A touch is a tap when it lasts no longer and no finger strays further, in
+// the window's pixels; a thumb set down firmly still wobbles a little.
+constexpr int32_t TapMillis = 300, TapStray = 16;
+constexpr size_t MostFingers = 10;
 
 struct Stick {
     float x = 0, y = 0;
 };
 struct PadSticks {
     Stick left, right;
+};
+
+struct Finger {
+    int32_t id = 0;
+    int32_t x = 0, y = 0;
+    int32_t downX = 0, downY = 0;
+};
+
+// The fingers down, in the order they came down, and the touch they make
+// from the first down to the last up.
+struct Fingers {
+    std::array<Finger, MostFingers> down;
+    size_t count = 0;
+    int32_t startMillis = 0;
+    size_t most = 0;
+    bool strayed = false;
 };
 
 struct PolledState {
@@ -30,6 +51,7 @@ struct PolledState {
     std::map<int32_t, PadSticks> sticks;  // by pad
     int32_t padInUse = -1;
     const Stick* steering = nullptr;  // the stick that moved last
+    Fingers fingers;
 };
 
 PolledState state;
@@ -63,6 +85,63 @@ void CountButton(const TEvent& event) {
     else state.pending.buttonsHeld[button] = false;
 }
 
+Finger* FindFinger(int32_t id) {
+    Fingers& fingers = state.fingers;
+    for (size_t i = 0; i < fingers.count; ++i)
+        if (fingers.down[i].id == id) return &fingers.down[i];
+    return nullptr;
+}
+
+void PutFingerDown(const TEvent& event) {
+    Fingers& fingers = state.fingers;
+    if (FindFinger(event.data) || fingers.count == MostFingers) return;
+    if (fingers.count == 0) fingers.startMillis = MillisNow(), fingers.most = 0, fingers.strayed = false;
+    fingers.down[fingers.count++] = {event.data, event.x, event.y, event.x, event.y};
+    fingers.most = std::max(fingers.most, fingers.count);
+}
+
+// The first finger down steers; when it lifts, the next one takes over from
+// where it is.
+void MoveFinger(const TEvent& event) {
+    Finger* finger = FindFinger(event.data);
+    if (!finger) return;
+    if (finger == &state.fingers.down[0]) {
+        state.pending.touch.motionX += event.x - finger->x;
+        state.pending.touch.motionY += event.y - finger->y;
+    }
+    finger->x = event.x, finger->y = event.y;
+    state.fingers.strayed |= std::abs(event.x - finger->downX) > TapStray || std::abs(event.y - finger->downY) > TapStray;
+}
+
+void CountTap(const Finger& first) {
+    const Fingers& fingers = state.fingers;
+    TouchInput& touch = state.pending.touch;
+    if (fingers.strayed || MillisNow() - fingers.startMillis > TapMillis) return;
+    if (fingers.most > 1) {
+        if (touch.twoFingerTaps < 255) ++touch.twoFingerTaps;
+        return;
+    }
+    if (touch.taps < 255) ++touch.taps;
+    touch.tapX = first.downX, touch.tapY = first.downY;
+}
+
+void LiftFinger(const TEvent& event) {
+    Finger* finger = FindFinger(event.data);
+    if (!finger) return;
+    Fingers& fingers = state.fingers;
+    Finger lifted = *finger;
+    std::copy(finger + 1, fingers.down.begin() + fingers.count, finger);
+    if (--fingers.count == 0) CountTap(lifted);
+}
+
+void CountTouch(const TEvent& event) {
+    MoveFinger(event);
+    if (event.id == TouchDown) PutFingerDown(event);
+    if (event.id == TouchUp) LiftFinger(event);
+    state.pending.touch.fingers = int32_t(state.fingers.count);
+    state.pending.lastUsed = InputDevice::Touch;
+}
+
 // Losing or gaining the focus forgets what was held and pressed: the keys
 // went to another window meanwhile.
 void ChangeFocus(bool suspended) {
@@ -73,6 +152,8 @@ void ChangeFocus(bool suspended) {
     input.pad.presses.fill(0);
     ClearHeld();
     input.wheel = input.motionX = input.motionY = 0;
+    input.touch = TouchInput{};
+    state.fingers.count = 0;
     input.suspended = suspended;
 }
 
@@ -176,16 +257,22 @@ void CountEvent(const TEvent& event) {
         if (event.id == PadButtonDown) UsePad(event.x);
         break;
     case PadAxis: CountPadAxis(event); break;
+    case TouchDown:
+    case TouchUp:
+    case TouchMove: CountTouch(event); break;
     default: break;
     }
 }
 
-// Pads belong to no window: theirs count whichever window's are counted.
-bool FromAPad(const TEvent& event) { return event.id >= PadAdded && event.id <= PadAxis; }
+// Pads belong to no window, and fingers name theirs only to SDL: theirs count
+// whichever window's are counted.
+bool FromAPadOrAFinger(const TEvent& event) {
+    return (event.id >= PadAdded && event.id <= PadAxis) || (event.id >= TouchDown && event.id <= TouchMove);
+}
 
 ObjectRef PolledInputHook(int32_t, const ObjectRef& data, void*) {
     auto* event = dynamic_cast<const TEvent*>(data.get());
-    if (event && (!state.inputSource || event->source == state.inputSource || FromAPad(*event))) CountEvent(*event);
+    if (event && (!state.inputSource || event->source == state.inputSource || FromAPadOrAFinger(*event))) CountEvent(*event);
     return data;
 }
 
@@ -199,6 +286,8 @@ void StartNextFrame() {
     input.motionX = input.motionY = input.wheel = 0;
     input.pad.presses.fill(0);
     input.pad.stickMoved = input.pad.unplugged = false;
+    input.touch.motionX = input.touch.motionY = 0;
+    input.touch.taps = input.touch.twoFingerTaps = 0;
 }
 
 }  // namespace
@@ -210,7 +299,7 @@ bool FrameInput::anyKeyHeld() const {
 bool FrameInput::touched() const {
     auto some = [](const auto& counts) { return std::any_of(counts.begin(), counts.end(), [](auto n) { return n != 0; }); };
     return anyKeyHeld() || some(presses) || some(altPresses) || some(clicks) || pointerMoved || motionX || motionY ||
-           some(pad.presses) || pad.stickMoved;
+           some(pad.presses) || pad.stickMoved || touch.motionX || touch.motionY || touch.taps || touch.twoFingerTaps;
 }
 
 FrameInput TakeFrameInput() {
@@ -246,6 +335,7 @@ void DisablePolledInput() {
     state.sticks.clear();
     state.padInUse = -1;
     state.steering = nullptr;
+    state.fingers.count = 0;
     state.suspendedBefore = false;
     state.inputSource = nullptr;
     state.enabled = false;

@@ -160,7 +160,7 @@ void Translate(const SDL_Event& event) {
     default:
         if (event.type == kelp_system::TickEventType())
             kelp_system::FireTickTimer(static_cast<uint32_t>(event.user.code));
-        else
+        else if (!kelp_system::TranslateTouchEvent(event))
             kelp_system::TranslatePadEvent(event);
         break;
     }

@@ -73,6 +73,10 @@ enum EventId : int32_t {
     PadButtonDown = 0x1003,  // data: the PadButtons index
     PadButtonUp = 0x1004,
     PadAxis = 0x1005,  // data: the PadAxes index; y: its value, -32768 to 32767 (triggers 0 up)
+    // data names the finger while it touches; x and y are where, in the window's pixels.
+    TouchDown = 0x1101,
+    TouchUp = 0x1102,
+    TouchMove = 0x1103,
 };
 
 // Modifier bits of TEvent::mods.
@@ -180,8 +184,18 @@ struct PadInput {
     bool pressed(int button) const { return presses[size_t(button)] != 0; }
 };
 
+// The fingers' share of a frame's input, in the window's pixels. A tap is a
+// touch that is short and nearly still from the first finger down to the last
+// one up; the fingers it used tell a tap from a two-finger tap.
+struct TouchInput {
+    int32_t fingers = 0;                // on the screen now
+    int32_t motionX = 0, motionY = 0;   // of the finger that steers: the longest down
+    uint8_t taps = 0, twoFingerTaps = 0;
+    int32_t tapX = 0, tapY = 0;         // where the last one-finger tap was
+};
+
 // Which of the player's hands was used last: it steers, and the hints name it.
-enum class InputDevice { KeysAndMouse, Pad };
+enum class InputDevice { KeysAndMouse, Pad, Touch };
 
 // What the player did since the previous frame, taken whole by the frame loop,
 // the one reader of input: a press is in exactly one frame's input.
@@ -203,13 +217,15 @@ struct FrameInput {
     bool closeRequested = false;       // the window's close button
     bool stopRequested = false;        // SIGTERM or SIGINT, once caught
     PadInput pad;
+    TouchInput touch;
     InputDevice lastUsed = InputDevice::KeysAndMouse;
 
     bool pressed(int32_t key) const { return presses[size_t(key & 0xFF)] != 0; }
     bool pressedWithAlt(int32_t key) const { return altPresses[size_t(key & 0xFF)] != 0; }
     bool clicked(int32_t button = 1) const { return clicks[size_t(button & 3)] != 0; }
     bool anyKeyHeld() const;
-    // A key, a button or the pointer stirred.
+    // A key, a button, the pointer or a finger stirred. A finger set down has
+    // not stirred until it moves or lifts: its tap belongs to one frame.
     bool touched() const;
 };
 

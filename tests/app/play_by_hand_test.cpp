@@ -1,6 +1,8 @@
-// The game played with pads through the real pump: SDL's virtual joysticks,
-// opened as game controllers, work the menus, pass the cards, steer, calm,
-// pause, and pause the game when the pad in use is unplugged.
+// The game played with pads and fingers through the real pump. SDL's virtual
+// joysticks, opened as game controllers, work the menus, pass the cards,
+// steer, calm, pause, and pause the game when the pad in use is unplugged.
+// SDL's finger events do the same by taps, drags and a second finger.
+#include "app/drawing.h"
 #include "app/screens.h"
 
 #include "../game/world_fixture.h"
@@ -182,6 +184,123 @@ TEST_F(PadPlay, UnpluggingThePadInUsePausesAndAPadPluggedInResumes) {
     ASSERT_TRUE(again.plugged()) << SDL_GetError();
     Frames();
     Tap(again, SDL_CONTROLLER_BUTTON_START);
+    EXPECT_TRUE(On<LevelScreen>());
+    EXPECT_GT(LEVEL_CLOCK->elapsed, paused);
+}
+
+namespace {
+
+class TouchPlay : public PadPlay {
+protected:
+    void Push(uint32_t type, SDL_FingerID finger, float x, float y) {
+        SDL_Event event{};
+        event.type = type;
+        event.tfinger.touchId = 1;
+        event.tfinger.fingerId = finger;
+        event.tfinger.x = x / 800;
+        event.tfinger.y = y / 800;
+        event.tfinger.windowID = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+        SDL_PushEvent(&event);
+    }
+    // A finger down and up again at once, at a point of the 800-pixel window.
+    void TapAt(float x, float y) {
+        Push(SDL_FINGERDOWN, 1, x, y);
+        Push(SDL_FINGERUP, 1, x, y);
+        Frames();
+    }
+    // Where `menu` draws its item for `command`, found as the menu finds a pointer.
+    static float ItemY(const Menu& menu, Command command) {
+        for (float y = 0; y < 800; y += 2) {
+            int at = MenuItemAt(menu, 400, y);
+            if (at >= 0 && menu.items[size_t(at)].command == command) return y + 8;
+        }
+        ADD_FAILURE() << "no such item";
+        return 0;
+    }
+    void PlayLevelByTaps(int level = 1) {
+        Open(AtLevel(level));
+        Frames();
+        TapAt(400, 400);
+        Frames(CardBlackFrames);
+        ASSERT_TRUE(On<LevelScreen>());
+    }
+};
+
+}  // namespace
+
+TEST_F(TouchPlay, TapsChooseAtTheTitleAndPassTheCardAndTheHintsNameThem) {
+    Open();
+    ASSERT_TRUE(On<TitleScreen>());
+    Frames();
+    TapAt(400, ItemY(titleMenu(session->progress), Command::NewGame));
+    EXPECT_EQ(session->hands().device, InputDevice::Touch);
+    EXPECT_EQ(menuHint(session->hands()), "Tap: choose    Two-finger tap: back");
+    ASSERT_TRUE(On<CardScreen>()) << "New game, tapped";
+    TapAt(100, 100);
+    Frames(CardBlackFrames);
+    EXPECT_TRUE(On<LevelScreen>()) << "the card passed";
+}
+
+// A drag steers as the mouse moving TouchGain times as far does.
+TEST_F(TouchPlay, ADragSteersAsTheMouseMovingFurtherDoes) {
+    PlayLevelByTaps();
+    Push(SDL_FINGERDOWN, 1, 200, 400);
+    Frames();
+    for (int i = 1; i <= 20; ++i) {
+        Push(SDL_FINGERMOTION, 1, 200 + 10.0f * float(i), 400 - 4.0f * float(i));
+        Frames();
+    }
+    tvector byFinger = PLAYER->main->position;
+    Push(SDL_FINGERUP, 1, 400, 320);
+    Frames();
+
+    SetRandomSeed(4660);
+    Open(AtLevel(1));
+    FrameInput pass;
+    pass.presses[Keys::Space] = 1;
+    loop->frame(pass);
+    FrameInput nothing;
+    for (int i = 0; i < CardBlackFrames; ++i) loop->frame(nothing);
+    loop->frame(nothing);
+    FrameInput moved;
+    moved.motionX = int32_t(10 * TouchGain);
+    moved.motionY = int32_t(-4 * TouchGain);
+    for (int i = 0; i < 20; ++i) loop->frame(moved);
+    EXPECT_EQ(PLAYER->main->position.x, byFinger.x);
+    EXPECT_EQ(PLAYER->main->position.y, byFinger.y);
+    EXPECT_GT(std::abs(byFinger.x - 400), 50) << "and it went somewhere";
+}
+
+TEST_F(TouchPlay, ASecondFingerCalmsAndATwoFingerTapPausesAndResumes) {
+    PlayLevelByTaps();
+    Push(SDL_FINGERDOWN, 1, 300, 300);
+    Frames(5);
+    EXPECT_NE(PLAYER->state, PLAYER_HOLDING) << "one finger steers";
+    Push(SDL_FINGERDOWN, 2, 500, 500);
+    Frames(12);
+    EXPECT_EQ(PLAYER->state, PLAYER_HOLDING);
+    SleepMillis(350);  // held as a player holds it, not tapped
+    Push(SDL_FINGERUP, 2, 500, 500);
+    Frames(3);
+    EXPECT_NE(PLAYER->state, PLAYER_HOLDING);
+    Push(SDL_FINGERUP, 1, 300, 300);
+    Frames();
+    EXPECT_TRUE(On<LevelScreen>()) << "a long touch is no tap";
+
+    Push(SDL_FINGERDOWN, 3, 300, 300);
+    Push(SDL_FINGERDOWN, 4, 500, 300);
+    Frames();
+    Push(SDL_FINGERUP, 3, 300, 300);
+    Push(SDL_FINGERUP, 4, 500, 300);
+    Frames();
+    ASSERT_TRUE(On<PauseScreen>());
+    EXPECT_EQ(pauseHint(session->hands()), "Tap: choose    Two-finger tap: resume");
+    float paused = LEVEL_CLOCK->elapsed;
+    Push(SDL_FINGERDOWN, 5, 300, 300);
+    Push(SDL_FINGERDOWN, 6, 500, 300);
+    Push(SDL_FINGERUP, 5, 300, 300);
+    Push(SDL_FINGERUP, 6, 500, 300);
+    Frames(2);
     EXPECT_TRUE(On<LevelScreen>());
     EXPECT_GT(LEVEL_CLOCK->elapsed, paused);
 }
