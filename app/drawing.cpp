@@ -40,6 +40,12 @@ void LoadMenuPictures() {
                             int(kelp_labels::Texts.size()), -1);
 }
 
+}  // namespace
+
+void forgetMenuPictures() { labels = nullptr; }
+
+namespace {
+
 bool HasValues(const Menu& menu) {
     for (const MenuItem& item : menu.items)
         if (!item.value.empty()) return true;

@@ -17,6 +17,8 @@ int MenuItemAt(const Menu& menu, float x, float y);
 constexpr float SmallPrintScale = 2;
 // The built-in font, `size` times over, centred on x or starting there.
 void DrawSmallPrint(const std::string& text, float x, float y, bool centred, float size = SmallPrintScale);
+// The menu words are read again when next drawn: their pictures came late.
+void forgetMenuPictures();
 // A line of help along the bottom of the screen.
 void DrawHint(const std::string& hint);
 // A picture the size of the screen, as it was.

@@ -1,5 +1,6 @@
 #include "app/language.h"
 
+#include "app/drawing.h"
 #include "app/session.h"
 
 #include "assets/assets.h"
@@ -8,6 +9,15 @@
 
 #include <cstdlib>
 #include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include <cctype>
+#endif
 
 namespace kelp_app {
 
@@ -37,6 +47,51 @@ kelp_text::Catalog CatalogOf(std::string_view code) {
     return catalog;
 }
 
+#ifdef __EMSCRIPTEN__
+// On the page a language's story cards and menu words are files beside it,
+// fetched the first time the language is spoken, so a first visit loads one
+// language's pictures instead of all of them. English stands in until they
+// come, and for good if they cannot.
+struct Fetched {
+    std::string code, name;
+};
+
+std::map<std::string, std::vector<uint8_t>>& Arrived() {
+    static auto& arrived = *new std::map<std::string, std::vector<uint8_t>>;
+    return arrived;
+}
+
+void PictureArrived(void* argument, void* data, int size) {
+    std::unique_ptr<Fetched> fetched(static_cast<Fetched*>(argument));
+    std::string name = "gfx\\" + fetched->code + "\\" + fetched->name;
+    std::vector<uint8_t>& kept = Arrived()[name];
+    kept.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    RegisterEmbeddedFile(name, kept.data(), size);
+    if (Current().code != fetched->code) return;
+    kelp::setCardLanguage(fetched->code);
+    forgetMenuPictures();
+}
+
+void PictureMissing(void* argument) {
+    std::unique_ptr<Fetched> fetched(static_cast<Fetched*>(argument));
+    Warn("Kelp Garden: could not fetch " + fetched->code + "/" + fetched->name + "; it stays in English");
+}
+
+// Folders on a web host are best lower case: pt_BR's are in lang/pt_br/.
+void FetchPictures(const std::string& code) {
+    static auto& asked = *new std::map<std::string, bool>;
+    if (code == "en" || std::exchange(asked[code], true)) return;
+    std::string folder = "lang/";
+    for (char c : code) folder += char(std::tolower(static_cast<unsigned char>(c)));
+    std::vector<std::string> names = {"labels.png"};
+    for (int card = 1; card <= 8; ++card) names.push_back("level" + std::to_string(card) + ".jpg");
+    for (const std::string& name : names)
+        emscripten_async_wget_data((folder + "/" + name).c_str(), new Fetched{code, name}, PictureArrived, PictureMissing);
+}
+#else
+void FetchPictures(const std::string&) {}
+#endif
+
 }  // namespace
 
 std::string languageName(std::string_view code) {
@@ -56,6 +111,7 @@ void speak(std::string_view code) {
     spoken.code = std::string(known);
     spoken.catalog = known == "en" ? kelp_text::Catalog{} : CatalogOf(known);
     kelp::setCardLanguage(spoken.code);
+    FetchPictures(spoken.code);
 }
 
 std::string_view spokenLanguage() { return Current().code; }

@@ -24,6 +24,7 @@ constexpr int CardBlackFrames = 30;
 void drawCard(int n, float alpha);
 // The cards drawn from now on are those of this language (a code of
 // kelp_text::languageCodes()), when the game has them; English otherwise.
+// Set again, the card in hand is read again: its picture may have come since.
 void setCardLanguage(const std::string& code);
 float cardAlpha(int frame);
 

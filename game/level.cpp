@@ -33,7 +33,11 @@ std::string CardFile(int n) {
 
 }  // namespace
 
-void setCardLanguage(const std::string& code) { cardLanguage = code; }
+// Set again for the same language, the card is read again: its picture came late.
+void setCardLanguage(const std::string& code) {
+    cardLanguage = code;
+    loadedLanguage.clear();
+}
 
 // A card is a large picture seen once in a while: only the one on screen is
 // kept, read from the game's files when it is first drawn.

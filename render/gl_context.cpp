@@ -14,10 +14,24 @@
 #include <malloc.h>
 #ifdef __EMSCRIPTEN__
 #include <emscripten/em_asm.h>
+#include <emscripten/html5.h>
 #endif
 #include <string_view>
 
 namespace {
+
+// In the browser every window is the one canvas, and SDL listens to its
+// fingers once for each window while keeping one tally of the fingers down,
+// so two listeners make each touch two. The hidden window that holds the
+// shared context stops listening; the game's window, made after it, listens.
+void ForgetSharedWindowsFingers() {
+#ifdef __EMSCRIPTEN__
+    emscripten_set_touchstart_callback("#canvas", nullptr, 0, nullptr);
+    emscripten_set_touchend_callback("#canvas", nullptr, 0, nullptr);
+    emscripten_set_touchmove_callback("#canvas", nullptr, 0, nullptr);
+    emscripten_set_touchcancel_callback("#canvas", nullptr, 0, nullptr);
+#endif
+}
 
 using kelp_render::DrawingContext;
 
@@ -329,6 +343,7 @@ private:
         SetPixelFormatAttributes(0);
         sharedWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         if (!sharedWindow) return false;
+        ForgetSharedWindowsFingers();
         shared = SDL_GL_CreateContext(sharedWindow);
         if (!shared) {
             SDL_DestroyWindow(sharedWindow);

@@ -1,8 +1,8 @@
 // The page in headless Chromium (software WebGL), served from 127.0.0.1: it
 // loads with nothing wrong on its console, starts on a click with its sound
 // running, shows the title, the first card and then play, keeps its frame
-// rate, keeps its settings in the browser's storage across a reload, and
-// answers a gamepad.
+// rate, keeps its settings in the browser's storage across a reload, answers
+// a gamepad, and plays on a phone by touch.
 //
 //   KELP_NODE_MODULES=<folder with puppeteer-core> node tests/web/page_test.mjs build/web [shots]
 import { launchChromium, serve } from './serve.mjs';
@@ -201,10 +201,18 @@ try {
     const again = await browser.newPage();
     await again.evaluateOnNewDocument(() => Object.defineProperty(navigator, 'languages', { get: () => ['de-DE', 'de'] }));
     again.on('pageerror', (error) => problems.push(String(error)));
+    const pictures = [];
+    again.on('response', (response) => {
+      if (response.url().includes('/lang/')) pictures.push(`${response.status()} ${response.url().replace(url, '')}`);
+    });
     await again.goto(url);
     await again.waitForFunction(() => document.getElementById('veil').textContent === 'Click to start', { timeout: 60000 });
+    assert.deepEqual(pictures, [], 'no language is fetched before the game speaks it');
     await again.click('#veil');
     await again.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+    pictures.sort();
+    assert.deepEqual(pictures, ['200 lang/de/labels.png', ...[1, 2, 3, 4, 5, 6, 7, 8].map((n) => `200 lang/de/level${n}.jpg`)],
+                     "German's pictures, and only those");
     const press = async (key, times = 1) => {
       for (let i = 0; i < times; ++i) {
         await again.keyboard.press(key);
@@ -250,6 +258,71 @@ try {
     const resumed = await canvasPicture(again, 'resumed');
     assert.ok(resumed.brightness > paused.brightness * 1.1, 'Escape resumed play');
     await again.close();
+  });
+
+  await check('on a phone, taps start the game with sound and pass the title and the card; fingers steer and pause', async () => {
+    const phone = await browser.newPage();
+    await phone.evaluateOnNewDocument(listenToSound);
+    await phone.emulate(puppeteer.KnownDevices['Pixel 5']);
+    phone.on('pageerror', (error) => problems.push(String(error)));
+    await phone.goto(url);
+    await phone.waitForFunction(() => document.getElementById('veil').textContent === 'Tap to start', { timeout: 60000 });
+    assert.equal(await phone.evaluate(() => document.documentElement.scrollHeight <= innerHeight), true, 'nothing to scroll');
+    await phone.touchscreen.tap(200, 400);
+    await phone.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+    assert.equal(await phone.evaluate(() => Module.SDL2.audioContext.state), 'running');
+    const box = await phone.evaluate(() => {
+      const r = document.getElementById('canvas').getBoundingClientRect();
+      return { x: r.x, y: r.y, size: r.width, height: r.height, wide: innerWidth };
+    });
+    assert.equal(box.size, box.wide, 'the square fills the width of a phone held upright');
+    assert.equal(box.size, box.height);
+    // A point of the game's 800-pixel square, on the phone's screen.
+    const at = (x, y) => ({ x: box.x + (x / 800) * box.size, y: box.y + (y / 800) * box.size });
+    const cdp = await phone.createCDPSession();
+    const fingers = (type, points) => cdp.send('Input.dispatchTouchEvent',
+                                               { type, touchPoints: points.map(([x, y, id]) => ({ ...at(x, y), id })) });
+    const tap = async (x, y) => { const point = at(x, y); await phone.touchscreen.tap(point.x, point.y); };
+    const twoFingerTap = async () => { await fingers('touchStart', [[300, 300, 1], [500, 300, 2]]); await fingers('touchEnd', []); };
+
+    await tap(400, 384);  // "New game", the title's second row
+    await sleep(1500);
+    const card = await canvasPicture(phone, 'phone-card');
+    await tap(400, 400);  // passes the card
+    await sleep(3000);
+    const play = await canvasPicture(phone, 'phone-play');
+    assert.ok(card.brightness < 40 && play.brightness > card.brightness * 1.5,
+              `the card (brightness ${card.brightness.toFixed(1)}) then play (${play.brightness.toFixed(1)})`);
+
+    await fingers('touchStart', [[400, 400, 3]]);
+    for (let i = 1; i <= 20; ++i) {
+      await fingers('touchMove', [[400, 400 + 12 * i, 3]]);
+      await sleep(33);
+    }
+    await fingers('touchStart', [[400, 640, 3], [600, 600, 4]]);  // a second finger, held
+    await sleep(1000);
+    await fingers('touchEnd', []);
+    await sleep(300);
+    const steered = await canvasPicture(phone, 'phone-steered');
+    assert.ok(steered.brightness > card.brightness * 1.5, 'a drag and a held second finger are play, not a pause');
+
+    await twoFingerTap();
+    await sleep(800);
+    const paused = await canvasPicture(phone, 'phone-paused');
+    assert.ok(paused.brightness < steered.brightness * 0.8,
+              `a two-finger tap paused: ${paused.brightness.toFixed(1)} after ${steered.brightness.toFixed(1)}`);
+    await twoFingerTap();
+    await sleep(800);
+    const resumed = await canvasPicture(phone, 'phone-resumed');
+    assert.ok(resumed.brightness > paused.brightness * 1.1, 'and another resumed');
+
+    await phone.evaluate(() => {
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
+      document.dispatchEvent(new Event('visibilitychange'));
+    });
+    await sleep(500);
+    assert.equal(await phone.evaluate(() => Module.SDL2.audioContext.state), 'suspended', 'the locked phone is silent');
+    await phone.close();
   });
 
   await check('nothing went wrong on the console', async () => {
