@@ -4,14 +4,16 @@
 // rate, keeps its settings in the browser's storage across a reload, answers
 // a gamepad, and plays on a phone by touch.
 //
-//   KELP_NODE_MODULES=<folder with puppeteer-core> node tests/web/page_test.mjs build/web [shots]
+//   KELP_NODE_MODULES=<folder with puppeteer-core> node tests/web/page_test.mjs build/web [shots] [--plain-host]
+//
+// --plain-host serves the .wasm file as any file, not as WebAssembly.
 import { launchChromium, serve } from './serve.mjs';
 import { strict as assert } from 'node:assert';
 import { mkdirSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 
 const puppeteer = createRequire(`${process.env.KELP_NODE_MODULES}/`)('puppeteer-core');
-const [folder, shots = '/tmp/kelp-web-shots'] = process.argv.slice(2);
+const [folder, shots = '/tmp/kelp-web-shots', host = ''] = process.argv.slice(2);
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 let failed = 0;
 
@@ -113,7 +115,7 @@ async function openPage(browser, url, problems) {
 }
 
 mkdirSync(shots, { recursive: true });
-const server = await serve(folder);
+const server = await serve(folder, { plainHost: host === '--plain-host' });
 const url = `http://127.0.0.1:${server.address().port}/`;
 const browser = await launchChromium(puppeteer);
 const problems = [];

@@ -1,5 +1,6 @@
 // A small static web server for the page's tests: serves one folder on
-// 127.0.0.1 at a free port and prints the port; and the browser they use.
+// 127.0.0.1 at a free port; and the browser they use. A plain host sends
+// .wasm files as any other file, as many static hosts do.
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
 import { extname, join, normalize, sep } from 'node:path';
@@ -9,7 +10,7 @@ const types = {
   '.png': 'image/png', '.css': 'text/css',
 };
 
-export function serve(folder) {
+export function serve(folder, { plainHost = false } = {}) {
   const root = normalize(folder + sep);
   const server = createServer(async (request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://127.0.0.1').pathname);
@@ -20,7 +21,8 @@ export function serve(folder) {
     }
     try {
       const body = await readFile(file);
-      response.writeHead(200, { 'Content-Type': types[extname(file)] || 'application/octet-stream' });
+      const type = plainHost && extname(file) === '.wasm' ? undefined : types[extname(file)];
+      response.writeHead(200, { 'Content-Type': type || 'application/octet-stream' });
       response.end(body);
     } catch {
       response.writeHead(404).end();
