@@ -327,6 +327,26 @@ try {
     await phone.close();
   });
 
+  await check("on a slow connection the veil counts the game's code in", async () => {
+    const fresh = await browser.createBrowserContext();  // nothing cached
+    const slow = await fresh.newPage();
+    const network = await slow.createCDPSession();
+    await network.send('Network.enable');
+    await network.send('Network.emulateNetworkConditions',
+                       { offline: false, latency: 40, downloadThroughput: 800000, uploadThroughput: 800000 });
+    const loading = slow.goto(url);
+    const shown = new Set();
+    while (!shown.has('Click to start')) {
+      await sleep(100);
+      shown.add(await slow.evaluate(() => document.getElementById('veil').textContent).catch(() => ''));
+    }
+    await loading;
+    const shares = [...shown].map((text) => /^Loading… (\d+) %$/.exec(text)).filter(Boolean).map((match) => Number(match[1]));
+    assert.ok(shares.length >= 3, `the veil showed ${[...shown].join(', ')}`);
+    assert.deepEqual(shares, [...shares].sort((a, b) => a - b), 'the share only grows');
+    await fresh.close();
+  });
+
   await check('nothing went wrong on the console', async () => {
     assert.deepEqual(problems, []);
   });

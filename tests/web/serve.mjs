@@ -22,7 +22,7 @@ export function serve(folder, { plainHost = false } = {}) {
     try {
       const body = await readFile(file);
       const type = plainHost && extname(file) === '.wasm' ? undefined : types[extname(file)];
-      response.writeHead(200, { 'Content-Type': type || 'application/octet-stream' });
+      response.writeHead(200, { 'Content-Type': type || 'application/octet-stream', 'Content-Length': body.length });
       response.end(body);
     } catch {
       response.writeHead(404).end();
