@@ -265,6 +265,14 @@ try {
   await check('on a phone, taps start the game with sound and pass the title and the card; fingers steer and pause', async () => {
     const phone = await browser.newPage();
     await phone.evaluateOnNewDocument(listenToSound);
+    // Headless Chromium's full screen would take its window's size, not the
+    // phone's: the page's request is noted and turned down.
+    await phone.evaluateOnNewDocument(() => {
+      Element.prototype.requestFullscreen = function () {
+        window.askedForFullScreen = true;
+        return Promise.reject(new Error('not here'));
+      };
+    });
     await phone.emulate(puppeteer.KnownDevices['Pixel 5']);
     phone.on('pageerror', (error) => problems.push(String(error)));
     await phone.goto(url);
@@ -273,6 +281,7 @@ try {
     await phone.touchscreen.tap(200, 400);
     await phone.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
     assert.equal(await phone.evaluate(() => Module.SDL2.audioContext.state), 'running');
+    assert.equal(await phone.evaluate(() => window.askedForFullScreen), true, 'the first tap asks for full screen');
     const box = await phone.evaluate(() => {
       const r = document.getElementById('canvas').getBoundingClientRect();
       return { x: r.x, y: r.y, size: r.width, height: r.height, wide: innerWidth };
@@ -324,6 +333,13 @@ try {
     });
     await sleep(500);
     assert.equal(await phone.evaluate(() => Module.SDL2.audioContext.state), 'suspended', 'the locked phone is silent');
+    await phone.setViewport({ width: 851, height: 393, deviceScaleFactor: 2.75, isMobile: true, hasTouch: true, isLandscape: true });
+    const turned = await phone.evaluate(() => {
+      const r = document.getElementById('canvas').getBoundingClientRect();
+      return { width: r.width, height: r.height, left: r.left, wide: innerWidth, high: innerHeight };
+    });
+    assert.deepEqual([turned.width, turned.height], [turned.high, turned.high], 'on its side, the square fills the height');
+    assert.equal(turned.left, (turned.wide - turned.width) / 2, 'centred');
     await phone.close();
   });
 
