@@ -74,6 +74,17 @@ protected:
         ASSERT_TRUE(On<LevelScreen>());
     }
 
+    // Level 1 built as the test's first was, its card passed with Space, for
+    // the mouse to play it as the test's hands did.
+    void PlayLevelAgainByKeys() {
+        SetRandomSeed(4660);
+        Open(AtLevel(1));
+        FrameInput pass;
+        pass.presses[Keys::Space] = 1;
+        loop->frame(pass);
+        for (int i = 0; i < CardBlackFrames; ++i) loop->frame(FrameInput{});
+    }
+
     PrivateHome home{"kelp_pads"};
     GraphicsRef screen;
     std::unique_ptr<Session> session;
@@ -117,13 +128,7 @@ TEST_F(PadPlay, AHeldStickSteersAsTheMouseMovingAsFarDoes) {
     Frames(29);
     tvector byStick = PLAYER->main->position;
 
-    SetRandomSeed(4660);
-    Open(AtLevel(1));
-    FrameInput pass;
-    pass.presses[Keys::Space] = 1;
-    loop->frame(pass);
-    FrameInput nothing;
-    for (int i = 0; i < CardBlackFrames; ++i) loop->frame(nothing);
+    PlayLevelAgainByKeys();
     ASSERT_TRUE(On<LevelScreen>());
     FrameInput moved;
     moved.motionX = int32_t(StickFullPixels);
@@ -254,14 +259,8 @@ TEST_F(TouchPlay, ADragSteersAsTheMouseMovingFurtherDoes) {
     Push(SDL_FINGERUP, 1, 400, 320);
     Frames();
 
-    SetRandomSeed(4660);
-    Open(AtLevel(1));
-    FrameInput pass;
-    pass.presses[Keys::Space] = 1;
-    loop->frame(pass);
-    FrameInput nothing;
-    for (int i = 0; i < CardBlackFrames; ++i) loop->frame(nothing);
-    loop->frame(nothing);
+    PlayLevelAgainByKeys();
+    loop->frame(FrameInput{});  // as the finger came down
     FrameInput moved;
     moved.motionX = int32_t(10 * TouchGain);
     moved.motionY = int32_t(-4 * TouchGain);
