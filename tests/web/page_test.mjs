@@ -56,9 +56,12 @@ async function framesPerSecond(page, seconds) {
 }
 
 // Listens to what the game hands the browser's audio: the loudest sample
-// since the page opened, from each block SDL's audio node fills.
+// since the page opened, and the sum of the squares of the samples and their
+// count, from each block SDL's audio node fills.
 function listenToSound() {
   window.loudest = 0;
+  window.soundEnergy = 0;
+  window.soundSamples = 0;
   const create = AudioContext.prototype.createScriptProcessor;
   AudioContext.prototype.createScriptProcessor = function (...args) {
     const node = create.apply(this, args);
@@ -69,7 +72,11 @@ function listenToSound() {
         handler = (event) => {
           fill(event);
           const samples = event.outputBuffer.getChannelData(0);
-          for (let i = 0; i < samples.length; ++i) window.loudest = Math.max(window.loudest, Math.abs(samples[i]));
+          for (let i = 0; i < samples.length; ++i) {
+            window.loudest = Math.max(window.loudest, Math.abs(samples[i]));
+            window.soundEnergy += samples[i] * samples[i];
+          }
+          window.soundSamples += samples.length;
         };
         node.addEventListener('audioprocess', handler);
       },
@@ -263,7 +270,8 @@ try {
   });
 
   await check('on a phone, taps start the game with sound and pass the title and the card; fingers steer and pause', async () => {
-    const phone = await browser.newPage();
+    const fresh = await browser.createBrowserContext();  // not muted by the settings test
+    const phone = await fresh.newPage();
     await phone.evaluateOnNewDocument(listenToSound);
     // Headless Chromium's full screen would take its window's size, not the
     // phone's: the page's request is noted and turned down.
@@ -305,11 +313,22 @@ try {
     assert.ok(card.brightness < 40 && play.brightness > card.brightness * 1.5,
               `the card (brightness ${card.brightness.toFixed(1)}) then play (${play.brightness.toFixed(1)})`);
 
-    await fingers('touchStart', [[400, 400, 3]]);
-    for (let i = 1; i <= 20; ++i) {
-      await fingers('touchMove', [[400, 400 + 12 * i, 3]]);
-      await sleep(33);
-    }
+    // The swimmer swimming is heard: its notes come with its speed.
+    const loudness = async (during) => {
+      const [energy, samples] = await phone.evaluate(() => [window.soundEnergy, window.soundSamples]);
+      await during();
+      const [energyAfter, samplesAfter] = await phone.evaluate(() => [window.soundEnergy, window.soundSamples]);
+      return Math.sqrt((energyAfter - energy) / (samplesAfter - samples));
+    };
+    const still = await loudness(() => sleep(1500));
+    const swimming = await loudness(async () => {
+      await fingers('touchStart', [[400, 400, 3]]);
+      for (let i = 1; i <= 45; ++i) {  // circling, so that no wall stops it
+        await fingers('touchMove', [[400 + 150 * Math.cos(i / 2), 400 + 150 * Math.sin(i / 2), 3]]);
+        await sleep(33);
+      }
+    });
+    assert.ok(swimming > still * 1.2, `a drag steered: the sound was ${swimming.toFixed(4)}, ${still.toFixed(4)} held still`);
     await fingers('touchStart', [[400, 640, 3], [600, 600, 4]]);  // a second finger, held
     await sleep(1000);
     await fingers('touchEnd', []);
@@ -340,7 +359,7 @@ try {
     });
     assert.deepEqual([turned.width, turned.height], [turned.high, turned.high], 'on its side, the square fills the height');
     assert.equal(turned.left, (turned.wide - turned.width) / 2, 'centred');
-    await phone.close();
+    await fresh.close();
   });
 
   await check("on a slow connection the veil counts the game's code in", async () => {
