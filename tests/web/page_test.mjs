@@ -328,6 +328,7 @@ try {
         await sleep(33);
       }
     });
+    console.log(`  sound ${swimming.toFixed(4)} swimming, ${still.toFixed(4)} still`);
     assert.ok(swimming > still * 1.2, `a drag steered: the sound was ${swimming.toFixed(4)}, ${still.toFixed(4)} held still`);
     await fingers('touchStart', [[400, 640, 3], [600, 600, 4]]);  // a second finger, held
     await sleep(1000);
