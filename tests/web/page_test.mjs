@@ -346,6 +346,14 @@ try {
     await sleep(800);
     const resumed = await canvasPicture(phone, 'phone-resumed');
     assert.ok(resumed.brightness > paused.brightness * 1.1, 'and another resumed');
+    await phone.tap('#pause');
+    await sleep(800);
+    const byButton = await canvasPicture(phone, 'phone-pause-button');
+    assert.ok(byButton.brightness < resumed.brightness * 0.8, "the page's pause button paused");
+    await phone.tap('#pause');
+    await sleep(800);
+    assert.ok((await canvasPicture(phone, 'phone-resumed-by-button')).brightness > byButton.brightness * 1.1,
+              'and resumed');
 
     await phone.evaluate(() => {
       Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
