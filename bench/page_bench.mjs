@@ -4,7 +4,7 @@
 // the browser's processes per frame. One line per run.
 //
 //   KELP_NODE_MODULES=<folder with puppeteer-core> node bench/page_bench.mjs build/web [SECONDS] [RUNS]
-import { launchChromium, serve } from '../tests/web/serve.mjs';
+import { launchChromium, serve, startPlaying } from '../tests/web/serve.mjs';
 import { createRequire } from 'node:module';
 import { readFileSync, readdirSync } from 'node:fs';
 
@@ -41,13 +41,7 @@ async function measure(browser, url) {
   const page = await browser.newPage();
   await page.setViewport({ width: 1000, height: 900 });
   await page.goto(url);
-  await page.waitForFunction(() => document.getElementById('veil').textContent === 'Click to start', { timeout: 60000 });
-  await page.click('#veil');
-  await page.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
-  await page.keyboard.press('Enter');  // New game
-  await sleep(1500);
-  await page.keyboard.press('Space');  // passes the card
-  await sleep(2500);
+  await startPlaying(page);
   const framesBefore = await page.evaluate(() => Module.frames);
   const busyBefore = await busySeconds(page);
   const cpuBefore = browserCpuSeconds(browser.process().pid);

@@ -7,7 +7,7 @@
 //   KELP_NODE_MODULES=<folder with puppeteer-core> node bench/page_load.mjs build/web [RUNS] [MBIT]
 //
 // MBIT, when given, limits the connection to that many megabits a second.
-import { launchChromium, serve } from '../tests/web/serve.mjs';
+import { launchChromium, serve, startPlaying } from '../tests/web/serve.mjs';
 import { createRequire } from 'node:module';
 import { brotliCompressSync, constants, gzipSync } from 'node:zlib';
 
@@ -41,8 +41,7 @@ async function firstVisit(browser, url) {
   });
   const started = Date.now();
   await page.goto(url);
-  await page.waitForFunction(() => /tap|Click/i.test(document.getElementById('veil').textContent) &&
-                                    typeof Module !== 'undefined' && Module.calledRun !== undefined,
+  await page.waitForFunction(() => /to start$/.test(document.getElementById('veil').textContent),
                              { timeout: 300000, polling: 20 });
   const ready = (Date.now() - started) / 1000;
   await page.click('#veil');
@@ -60,13 +59,7 @@ async function phoneFrameRate(browser, url) {
   await page.evaluateOnNewDocument(() => { Element.prototype.requestFullscreen = () => Promise.reject(new Error('no')); });
   await page.emulate(puppeteer.KnownDevices['Pixel 5']);
   await page.goto(url);
-  await page.waitForFunction(() => typeof Module !== 'undefined' && Module.calledRun !== undefined, { timeout: 300000 });
-  await page.click('#veil');
-  await page.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
-  await page.keyboard.press('Enter');  // New game
-  await sleep(1500);
-  await page.keyboard.press('Space');  // passes the card
-  await sleep(2500);
+  await startPlaying(page);
   const before = await page.evaluate(() => Module.frames);
   await sleep(10000);
   const rate = ((await page.evaluate(() => Module.frames)) - before) / 10;

@@ -1,5 +1,5 @@
 // A small static web server for the page's tests: serves one folder on
-// 127.0.0.1 at a free port; and the browser they use. A plain host sends
+// 127.0.0.1 at a free port; the browser they use; and the way into play. A plain host sends
 // .wasm files as any other file, as many static hosts do.
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
@@ -38,4 +38,16 @@ export function launchChromium(puppeteer) {
     headless: true,
     args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--window-size=1000,900'],
   });
+}
+
+// From the veil, ready to start, into level 1's play: the veil clicked, New
+// game chosen and its card passed with the keys.
+export async function startPlaying(page) {
+  await page.waitForFunction(() => /to start$/.test(document.getElementById('veil').textContent), { timeout: 300000 });
+  await page.click('#veil');
+  await page.waitForFunction(() => Module.frames > 60, { timeout: 60000 });
+  await page.keyboard.press('Enter');  // New game
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  await page.keyboard.press('Space');  // passes the card
+  await new Promise((resolve) => setTimeout(resolve, 2500));
 }
