@@ -15,6 +15,7 @@ struct Wall {
     bool red;     // a red beam that rests at times
     float duty;   // the share of the time it fires
     float reach;  // beyond a body's edge; a red beam that never rests stings only what it touches
+    bool burns;   // a red beam that never rests: what touches it is held
 };
 
 // The maze's beams and balls, or those of them near one place.
@@ -53,6 +54,9 @@ constexpr float SqueezeCost = 30;
 constexpr float PushedCost = 50;
 // Beside a red beam a way costs up to this many times more, the more it fires.
 constexpr float RedCost = 30;
+// A red beam that never rests holds whatever touches it: a way keeps to the
+// far side of a corridor it runs along, at up to this many times the cost.
+constexpr float BurningCost = 10;
 constexpr float Margin = 400;
 // How far a body pressed off the ways looks for them, in cells.
 constexpr int NearCells = 12;
@@ -77,6 +81,7 @@ struct Clearance {
     float ball = INFINITY;  // to a ball that pushes
     float red = INFINITY;   // to a red beam's line
     float duty = 0;         // of the nearest red beam
+    float burning = INFINITY;  // to a red beam that never rests
 };
 
 MazePart mazeOfTheLevel() {
@@ -87,7 +92,7 @@ MazePart mazeOfTheLevel() {
         auto* red = dynamic_cast<const tredbeam*>(&beam);
         bool rests = red && red->onTime < red->period;
         maze.walls.push_back({beam.ballA->position, beam.ballB->position, rests, rests ? red->onTime / red->period : 0,
-                              red ? 0 : BeamReach});
+                              red ? 0 : BeamReach, red && !rests});
     }
     for (int i = 0; i <= LAST_BALL; ++i)
         if (!BALLS[i]->hidden) maze.balls.push_back(BALLS[i]->position);
@@ -103,6 +108,7 @@ Clearance clearanceAt(tvector p, const MazePart& maze) {
     Clearance c;
     for (const Wall& wall : maze.walls) {
         float d = distanceToSegment(p, wall.a, wall.b);
+        if (wall.burns) c.burning = std::min(c.burning, d);
         if (!wall.red) c.blue = std::min(c.blue, d);
         else if (d < c.red) c.red = d, c.duty = wall.duty;
     }
@@ -119,6 +125,7 @@ float costOf(const Clearance& c, float fishRadius) {
     float squeeze = std::max({0.0f, fishRadius + BeamReach - c.blue, fishRadius + BallReach - c.ball});
     cost += SqueezeCost * squeeze / fishRadius;
     if (c.red < wanted) cost += RedCost * (0.1f + c.duty);
+    cost += BurningCost * std::max(0.0f, wanted - c.burning) / wanted;
     return cost;
 }
 
@@ -245,6 +252,7 @@ void RouteMap::plan() {
         return fishGoes(cell, dx, dy) ? length + moveLength(dx, dy, wayCost[next]) : INFINITY;
     });
     toAim.assign(wayCost.size(), INFINITY);
+    nearestWayCell.assign(wayCost.size(), -1);
 }
 
 void RouteMap::measurePresses(const Maze& maze, float fishRadius, const std::vector<bool>& roomy) {
@@ -326,7 +334,7 @@ void RouteMap::aimAt(tvector target) {
     if (toGoal.empty()) return;
     std::fill(toAim.begin(), toAim.end(), INFINITY);
     frontier.clear();
-    int cell = wayCellNear(target, toGoal);
+    int cell = goalWayCellNear(target);
     toAim[cell] = 0;
     frontier.push_back({0, cell});
     spread(toAim, [this](float length, int, int dx, int dy, int next) {
@@ -359,9 +367,16 @@ int RouteMap::wayCellNear(tvector p, const std::vector<float>& field) const {
     return best;
 }
 
+int RouteMap::goalWayCellNear(tvector p) const {
+    int cell = cellAt(p);
+    if (std::isfinite(toGoal[cell])) return cell;
+    if (nearestWayCell[cell] < 0) nearestWayCell[cell] = wayCellNear(centreOf(cell), toGoal);
+    return nearestWayCell[cell];
+}
+
 float RouteMap::distanceToGoal(tvector p) const {
     if (toGoal.empty()) return INFINITY;
-    int cell = wayCellNear(p, toGoal);
+    int cell = goalWayCellNear(p);
     return toGoal[cell] + distance(p, centreOf(cell));
 }
 
@@ -380,7 +395,7 @@ int RouteMap::step(const std::vector<float>& field, int cell, bool climb, bool f
 
 tvector RouteMap::walk(const std::vector<float>& field, tvector p, float distance, bool climb, bool forFish) const {
     if (toGoal.empty()) return p;
-    int cell = wayCellNear(p, toGoal);
+    int cell = goalWayCellNear(p);
     float travelled = kelp::distance(p, centreOf(cell));
     while (travelled < distance) {
         int next = step(field, cell, climb, forFish);
@@ -393,7 +408,7 @@ tvector RouteMap::walk(const std::vector<float>& field, tvector p, float distanc
 
 float RouteMap::distanceToAim(tvector p) const {
     if (toAim.empty()) return INFINITY;
-    int cell = wayCellNear(p, toGoal);
+    int cell = goalWayCellNear(p);
     return toAim[cell] + distance(p, centreOf(cell));
 }
 

@@ -46,6 +46,8 @@ private:
     tvector centreOf(int cell) const;
     // The cell itself, or the nearest one finite in `field` (a way from it).
     int wayCellNear(tvector point, const std::vector<float>& field) const;
+    // The same in the ways home, for any point of the cell: looked up once.
+    int goalWayCellNear(tvector point) const;
     // The cell `dx`, `dy` cells on, or -1 off the map.
     int neighbour(int cell, int dx, int dy) const;
     using Entry = std::pair<float, int>;
@@ -64,6 +66,7 @@ private:
     int columns = 0, rows = 0;
     std::vector<float> wayCost, swimCost;  // per cell: for the fish's way, the player's swim
     std::vector<float> toGoal, toAim;
+    mutable std::vector<int> nearestWayCell;  // per cell off the ways home; -1 until looked up
     // Per cell and kept side: the least the fish's widest part presses
     // into beams or balls going that way; and the most it is led to.
     std::vector<float> presses;

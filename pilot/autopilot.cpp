@@ -2,10 +2,11 @@
 // played out for five seconds with the world step, and the one that leaves
 // the fish's head nearest the goal along the ways, with the player where it
 // herds from, is taken. A fish that seeks the player is led from just ahead
-// of it; one that flees is pushed from behind, or beckoned on from ahead. A
-// fish too wide for its way home has last resorts: a seeking one may be
-// pushed home by the player, a fleeing one run on past a turn and beckoned
-// back round.
+// of it; one that flees is pushed from behind, or beckoned on from ahead.
+// There are last resorts: a seeking fish held at a door may be pushed home by
+// the player; a fleeing one too wide for its ways run on past a turn and
+// beckoned back round.
+#include "pilot/herding.h"
 #include "pilot/pilot.h"
 
 #include <algorithm>
@@ -70,15 +71,6 @@ tvector stirring() {
     return makeVector(std::cos(turn) * StirPixels, std::sin(turn) * StirPixels);
 }
 
-// A nudge of the pointer that swims towards `aim` at up to `speed`.
-tvector swimTowards(tvector aim, float speed) {
-    tvector from = PLAYER->main->position;
-    float gap = distance(aim, from);
-    if (gap < 1) return {};
-    float wanted = std::min(speed, gap * 3);
-    return scale(direction(aim, from), wanted / UnitsPerSecondPerPixel);
-}
-
 tvector turned(tvector v, float angle) {
     float c = std::cos(angle), s = std::sin(angle);
     return makeVector(v.x * c - v.y * s, v.x * s + v.y * c);
@@ -98,11 +90,18 @@ tvector shoving(int segment, float slant, float speed) {
 
 }  // namespace
 
+tvector swimTowards(tvector aim, float speed) {
+    tvector from = PLAYER->main->position;
+    float gap = distance(aim, from);
+    if (gap < 1) return {};
+    float wanted = std::min(speed, gap * 3);
+    return scale(direction(aim, from), wanted / UnitsPerSecondPerPixel);
+}
+
 void Autopilot::start() {
     map.plan();
     moves.clear();
     bool stir = map.leastPress() > StirAbove;
-    mayPushHome = stir && fishSeeksPlayer();
     mayOvershoot = stir && !fishSeeksPlayer();
     stepsOfResort = -1;
     if (fishSeeksPlayer()) {
@@ -243,7 +242,7 @@ StepInput Autopilot::next() {
 
 bool Autopilot::pushHome(int attempt) {
     int shoves = int(std::size(ShovedSegments) * std::size(ShoveSlants));
-    if (!mayPushHome || attempt >= shoves * int(std::size(LeadInSteps))) return false;
+    if (!fishSeeksPlayer() || attempt >= shoves * int(std::size(LeadInSteps))) return false;
     firstSteps = LeadInSteps[attempt / shoves];
     first = {Herd::Lead, LeadInAhead, 0, ShoveSpeed, false};
     int pick = attempt % shoves;

@@ -32,9 +32,9 @@ public:
     // with dice seeded by `seed`, so that a play taken up again goes otherwise.
     // A resort ends.
     void wander(float amount, uint32_t seed);
-    // For a seeking fish too wide for its way's last door, where a red beam
-    // that never rests catches it and takes its will: swim on into the goal's
-    // room so that it follows until held, then push it on from its side.
+    // For a seeking fish held at its way's last door by a red beam that never
+    // rests, which takes its will: swim on into the goal's room so that it
+    // follows until held, then push it on from its side.
     // `attempt` picks one of a few such pushes; from the next step on the
     // autopilot plays it. False when there is none left to try.
     bool pushHome(int attempt);
@@ -77,8 +77,7 @@ private:
     RouteMap map;
     std::vector<Move> moves;
     Move chosen;
-    bool mayPushHome = false;   // a seeking fish too wide for its ways
-    bool mayOvershoot = false;  // a fleeing one
+    bool mayOvershoot = false;  // a fleeing fish too wide for its ways
     // A resort plays `first` for `firstSteps`, then `then` for `thenSteps`,
     // then the look-ahead takes over again.
     int stepsOfResort = -1;  // while one plays: steps since it began
@@ -95,11 +94,13 @@ private:
 // the goal for `stallSteps`, or the clock has run out, the world goes back to
 // a checkpoint at or a little before the fish's best, and the autopilot plays
 // on from there with other moves; at each new best that stalls it also tries
-// the autopilot's resorts from there (see pushHome and overshoot). It gives up
+// the autopilot's resorts from there (see pushHome and overshoot), then loose
+// herding (see exploreBeyond). It gives up
 // after `maxRewinds` goes back, and stops as soon as `stop` says so.
 struct SearchLimits {
     int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
     size_t stallSteps = 300;  // ten seconds
+    int exploreGoes = 1500;   // goes of loose herding at each new best that stalls; none if 0
     std::function<bool()> stop = nullptr;
 };
 struct SearchedPlay {
@@ -113,5 +114,20 @@ struct SearchedPlay {
     size_t nearestStep = 0;    // so many steps from where the search began, in the play that got there
 };
 SearchedPlay searchForWin(kelp::Level& level, const SearchLimits& limits);
+
+// Loose herding from where the world stands, for a stall the look-ahead
+// cannot see past: many short goes of the player swimming at random points
+// about the fish, each from a place the fish reached before, most often one
+// nearest home. Gives the steps from where the world stood to the first place
+// `gain` nearer home than `closest` along the ways, or a win; none if `goes`
+// goes find none. The world is left where it stood.
+struct ExploreLimits {
+    int goes = 1500;
+    float gain = 600;
+    uint32_t seed = 1;
+    std::function<bool()> stop = nullptr;
+};
+std::vector<kelp::StepInput> exploreBeyond(kelp::Level& level, const RouteMap& map, float closest,
+                                           const ExploreLimits& limits);
 
 }  // namespace kelp_pilot

@@ -63,21 +63,41 @@ private:
 
 // One step of the play, with a checkpoint when one is due; notes where the
 // fish comes nearest the goal.
-void playOn(Autopilot& pilot, Checkpoints& checkpoints, Level& level, SearchedPlay& play) {
+void takeStep(const StepInput& input, const RouteMap& map, Checkpoints& checkpoints, Level& level,
+              SearchedPlay& play) {
     checkpoints.keep(level, play.steps.size());
-    StepInput input = pilot.next();
     level.step(input);
     play.steps.push_back(input);
-    float away = pilot.routes().distanceToGoal(FISH->head->position);
+    float away = map.distanceToGoal(FISH->head->position);
     if (away < play.closest - Progress) {
         play.closest = away, play.nearestPoint = FISH->head->position;
         play.nearestStep = play.steps.size();
     }
 }
 
+void playOn(Autopilot& pilot, Checkpoints& checkpoints, Level& level, SearchedPlay& play) {
+    takeStep(pilot.next(), pilot.routes(), checkpoints, level, play);
+}
+
 bool stopAsked(const SearchLimits& limits, SearchedPlay& play) {
     play.stopped |= limits.stop && limits.stop();
     return play.stopped;
+}
+
+// The play from the checkpoint at step `from` on is `inputs`: the world goes
+// back there and steps through them.
+void playFrom(size_t from, const StepInput* inputs, size_t count, const RouteMap& map, Checkpoints& checkpoints,
+              Level& level, SearchedPlay& play) {
+    checkpoints.goBack(from, 0, level);
+    play.steps.resize(from);
+    for (size_t step = 0; step < count; ++step) takeStep(inputs[step], map, checkpoints, level, play);
+}
+
+// After attempts from the checkpoint at `from` came to nothing, the play and
+// the world are as they were before them.
+void forgetAttempts(const std::vector<StepInput>& before, size_t from, const RouteMap& map, Checkpoints& checkpoints,
+                    Level& level, SearchedPlay& play) {
+    playFrom(from, before.data() + from, before.size() - from, map, checkpoints, level, play);
 }
 
 // Each attempt goes back to the fish's best and plays one resort out: a
@@ -89,11 +109,13 @@ bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, Level& level, Sear
     const float closest = play.closest;
     const tvector nearestPoint = play.nearestPoint;
     const size_t nearestStep = play.nearestStep;
-    auto forgetAttempt = [&] { play.closest = closest, play.nearestPoint = nearestPoint, play.nearestStep = nearestStep; };
+    auto forgetBest = [&] { play.closest = closest, play.nearestPoint = nearestPoint, play.nearestStep = nearestStep; };
+    const std::vector<StepInput> before = play.steps;
+    size_t from = SIZE_MAX;
     for (int attempt = 0; seeking ? pilot.pushHome(attempt) : pilot.overshoot(attempt); ++attempt) {
-        size_t from = checkpoints.goBack(nearestStep, 0, level);
+        from = checkpoints.goBack(nearestStep, 0, level);
         play.steps.resize(from);
-        forgetAttempt();
+        forgetBest();
         size_t until = from + (seeking ? PushingHomeSteps : OvershootSteps);
         while (!LEVEL_ENDING && play.steps.size() < until) {
             if (stopAsked(limits, play)) return false;
@@ -102,8 +124,24 @@ bool triedResorts(Autopilot& pilot, Checkpoints& checkpoints, Level& level, Sear
         }
         if (LEVEL_WON) return true;
     }
-    forgetAttempt();
+    if (from != SIZE_MAX) forgetAttempts(before, from, pilot.routes(), checkpoints, level, play);
+    forgetBest();
     return false;
+}
+
+// Loose herding from a little before the fish's best. True when it brought
+// the fish on; the look-ahead then plays on from there.
+bool exploredOn(Autopilot& pilot, Checkpoints& checkpoints, Level& level, SearchedPlay& play,
+                const SearchLimits& limits) {
+    if (limits.exploreGoes == 0) return false;
+    const std::vector<StepInput> before = play.steps;
+    size_t from = checkpoints.goBack(play.nearestStep, 1, level);
+    std::vector<StepInput> found = exploreBeyond(
+        level, pilot.routes(), play.closest, {.goes = limits.exploreGoes, .seed = uint32_t(from), .stop = limits.stop});
+    if (found.empty()) forgetAttempts(before, from, pilot.routes(), checkpoints, level, play);
+    else playFrom(from, found.data(), found.size(), pilot.routes(), checkpoints, level, play);
+    pilot.wander(0, uint32_t(from));
+    return !found.empty();
 }
 
 }  // namespace
@@ -122,7 +160,8 @@ SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.nearestStep != resortedFrom) {  // a new best: perhaps at the last door, or a turn
             resortedFrom = play.nearestStep;
-            if (triedResorts(pilot, checkpoints, level, play, limits)) {
+            if (triedResorts(pilot, checkpoints, level, play, limits) ||
+                exploredOn(pilot, checkpoints, level, play, limits)) {
                 if (LEVEL_WON) break;
                 continue;
             }

@@ -77,6 +77,30 @@ TEST(Routes, TheFishIsLedOnlyWhereItsWidestPartGets) {
     }
 }
 
+// A red beam that never rests holds what touches it: level 5's way along its
+// lower corridor keeps nearer the corridor's blue side than the red beam
+// (120) along its other side.
+TEST(Routes, TheFishIsLedWideOfRedBeamsThatNeverRest) {
+    BuildAsAutoplayed(5);
+    RouteMap map;
+    map.plan();
+    const tbeam &red = *BEAMS[120], &blue = *BEAMS[117];  // blue: the corridor's other side, at its west end
+    tvector corner = red.ballA->position;
+    float length = distance(corner, red.ballB->position);
+    float width = std::fabs(cross(sub(blue.ballA->position, corner), red.axis));
+    tvector across = scale(perp(red.axis), dot(sub(blue.ballA->position, corner), perp(red.axis)) > 0 ? 1.0f : -1.0f);
+    tvector p = add(add(corner, scale(red.axis, length * 0.8f)), scale(across, width / 2));
+    int inCorridor = 0;
+    for (int hop = 0; hop < 60; ++hop) {
+        p = map.along(p, 40);
+        float along = dot(sub(p, corner), red.axis), off = dot(sub(p, corner), across);
+        if (off < 0 || off > width || along < 200 || along > length) continue;
+        ++inCorridor;
+        EXPECT_GT(off, width / 2) << "at (" << p.x << ", " << p.y << ")";
+    }
+    EXPECT_GT(inCorridor, 10) << "the way runs along the corridor";
+}
+
 // Looking ahead leaves no trace: the world after foreseeing is the world
 // before, bit for bit, and the autopilot goes on deciding as it would have.
 TEST(Autopilot, ForeseeingTheWayChangesNothing) {
@@ -166,15 +190,15 @@ TEST(Autopilot, StirsThePointerOnlyForAFishTooBigForItsWays) {
     }
 }
 
-// The last resorts are for a fish too wide for its ways: pushing home one
-// that seeks the player (level 5's), running on one that flees (level 6's);
-// neither for the fish of levels 2 and 3, which fit theirs.
-TEST(Autopilot, TriesLastResortsOnlyForAFishTooWideForItsWays) {
+// Pushing home is for any fish that seeks the player (levels 2 and 5): a red
+// beam that never rests may hold it at a door however well it fits. Running
+// on is for a fleeing fish too wide for its ways (level 6's), not level 3's.
+TEST(Autopilot, TriesLastResortsOnlyForTheFishTheyHelp) {
     for (int level : {2, 3, 5, 6}) {
         BuildAsAutoplayed(level);
         Autopilot pilot;
         pilot.start();
-        EXPECT_EQ(pilot.pushHome(0), level == 5) << "level " << level;
+        EXPECT_EQ(pilot.pushHome(0), level == 2 || level == 5) << "level " << level;
         EXPECT_EQ(pilot.overshoot(0), level == 6) << "level " << level;
     }
 }
@@ -191,10 +215,26 @@ TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
     WorldSnapshot start;
     start.save();
     Level atStart = level;
-    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 3, .stallSteps = 90});
+    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 3, .stallSteps = 90, .exploreGoes = 0});
     EXPECT_EQ(play.rewinds, 3);
     EXPECT_FALSE(play.won);
     EXPECT_GT(play.steps.size(), 180u) << "the play went on from a later checkpoint";
+    uint64_t searched = worldChecksum();
+    start.restore();
+    for (const StepInput& input : play.steps) atStart.step(input);
+    EXPECT_EQ(worldChecksum(), searched);
+}
+
+// Going on from where loose herding brought the fish is exact too: the play
+// found is taken into the search's own, checkpoints and all. With a stall of
+// three seconds, level 1's search herds loosely past one stall after another.
+TEST(Search, GoesOnExactlyFromWhereLooseHerdingBroughtTheFish) {
+    Level level = StartAsSearched(1);
+    WorldSnapshot start;
+    start.save();
+    Level atStart = level;
+    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 1, .stallSteps = 90, .exploreGoes = 60});
+    EXPECT_TRUE(play.won || play.rewinds == 1);
     uint64_t searched = worldChecksum();
     start.restore();
     for (const StepInput& input : play.steps) atStart.step(input);
@@ -209,7 +249,7 @@ TEST(Search, GivesUpWhenItMayGoBackNoMoreSayingWhereTheFishCameNearest) {
     WorldSnapshot start;
     start.save();
     Level atStart = level;
-    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 0});
+    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 0, .exploreGoes = 0});
     EXPECT_FALSE(play.won);
     EXPECT_EQ(play.rewinds, 0);
     EXPECT_TRUE(std::isfinite(play.closest));
@@ -222,4 +262,27 @@ TEST(Search, GivesUpWhenItMayGoBackNoMoreSayingWhereTheFishCameNearest) {
     EXPECT_EQ(FISH->head->position.x, play.nearestPoint.x);
     EXPECT_EQ(FISH->head->position.y, play.nearestPoint.y);
     EXPECT_GT(distance(startedAt, play.nearestPoint), 20.0f) << "the fish had left its start";
+}
+
+// Loose herding finds a play that brings the fish on, pieced together from
+// the places it started its goes from: stepped from where the world stood,
+// the play brings the fish there. Asked for more than its goes can find, it
+// gives none. Either way it leaves the world where it stood, bit for bit.
+TEST(Search, LooseHerdingFindsAPlayThatBringsTheFishOn) {
+    Level level = StartAsSearched(1);
+    RouteMap map;
+    map.plan();
+    Level atStart = level;
+    uint64_t before = worldChecksum();
+    float away = map.distanceToGoal(FISH->head->position);
+
+    EXPECT_TRUE(kelp_pilot::exploreBeyond(level, map, away, {.goes = 20, .gain = 5000}).empty());
+    EXPECT_EQ(worldChecksum(), before);
+
+    std::vector<StepInput> play = kelp_pilot::exploreBeyond(level, map, away, {.goes = 400, .gain = 400});
+    EXPECT_EQ(worldChecksum(), before);
+    ASSERT_FALSE(play.empty());
+    EXPECT_GT(play.size(), 150u) << "more than one go: the fish is not brought so far in five seconds";
+    for (const StepInput& input : play) atStart.step(input);
+    EXPECT_LT(map.distanceToGoal(FISH->head->position), away - 400);
 }
