@@ -12,7 +12,10 @@ void Put32(Bytes& out, uint32_t v) {
     Put16(out, v >> 16);
 }
 
-void PutTag(Bytes& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+// Byte by byte: GCC 12 wrongly sees a range insert into an empty vector overflow.
+void PutTag(Bytes& out, const char* tag) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(tag[i]));
+}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -210,8 +211,8 @@ TEST(JpegDecoding, EmptyForeignAndHugeInputGivesNull) {
 
 TEST(LoaderChain, EveryLoaderStartsFromTheBeginning) {
     Bytes jpeg = EncodeJpeg(8, 8, 3, Bytes(8 * 8 * 3, 60));
-    Bytes padded(5, 0);
-    padded.insert(padded.end(), jpeg.begin(), jpeg.end());
+    Bytes padded(5 + jpeg.size(), 0);
+    std::copy(jpeg.begin(), jpeg.end(), padded.begin() + 5);
     StreamRef stream = CreateMemoryStream(padded.data(), int32_t(padded.size()), true, false);
     stream->SeekTo(5);
     PixmapRef map = LoadPixelMap(stream);
