@@ -40,7 +40,8 @@ struct Played {
     uint32_t deal = 0;
     bool won = false;
     float timeLeft = 0, press = 0, closest = 0;
-    kelp::tvector stuckAt;  // where the fish came nearest home
+    kelp::tvector stuckAt;  // where the fish came nearest home,
+    float stuckFor = 0;     // and how long before the clock ran out
     int redeals = 0;
     double seconds = 0;
 };
@@ -60,8 +61,10 @@ std::vector<uint32_t> RandomDeals(int level, int count) {
 Played Play(const Study& study, int level, uint32_t deal) {
     Played played;
     played.deal = deal;
+    float timeLimit = 0;
     {
         kelp::Level built(level, deal, study.assists);
+        timeLimit = kelp::GOAL->deadline;
         played.redeals = kelp::MAZE_REDEALS;
         kelp::RouteMap map;
         map.plan();
@@ -75,6 +78,7 @@ Played Play(const Study& study, int level, uint32_t deal) {
     played.timeLeft = result.timeLeft;
     played.closest = result.closest;
     played.stuckAt = result.nearestPoint;
+    played.stuckFor = timeLimit - result.nearestAt;
     return played;
 }
 
@@ -86,6 +90,17 @@ Spread SpreadOf(std::vector<double> values) {
     if (values.empty()) return {};
     std::sort(values.begin(), values.end());
     return {values.front(), values[values.size() / 2], values.back()};
+}
+
+// A fish still coming nearer home this late was beaten by the clock; one
+// that came no nearer for longer was held where it came nearest.
+constexpr float StillComing = 20;
+
+std::string WhyLost(int level, const Played& p) {
+    if (p.press > kelp::squeezeAllowed(level)) return "the maze: tighter than the level allows, however dealt";
+    std::string why = "the autopilot: the fish has a way home it fits, but ";
+    if (p.stuckFor < StillComing) return why + "was still on its way when the clock ran out";
+    return why + "was held where it came nearest for the last " + std::to_string(int(p.stuckFor)) + " s";
 }
 
 void StudyLevel(const Study& study, int level) {
@@ -110,12 +125,8 @@ void StudyLevel(const Study& study, int level) {
     std::printf("level %d: %d of %d deals won (%d dealt again); time left %.1f/%.1f/%.1f s; machine time "
                 "%.1f/%.1f/%.1f s (min/median/max)\n",
                 level, won, study.deals, redealt, l.min, l.median, l.max, s.min, s.median, s.max);
-    float allowed = kelp::squeezeAllowed(level);
     for (const Played& p : plays)
-        if (!p.won)
-            std::printf("  deal %u lost: %s\n", p.deal,
-                        p.press > allowed ? "the maze: tighter than the level allows, however dealt"
-                                          : "the autopilot: the fish has a way home it fits");
+        if (!p.won) std::printf("  deal %u lost: %s\n", p.deal, WhyLost(level, p).c_str());
     std::fflush(stdout);
 }
 

@@ -57,6 +57,9 @@ constexpr float RedCost = 30;
 // A red beam that never rests holds whatever touches it: a way keeps to the
 // far side of a corridor it runs along, at up to this many times the cost.
 constexpr float BurningCost = 10;
+// A stretch of way the fish was held on costs this many times more: its ways
+// go round it where they can, and otherwise cross it by the least of it.
+constexpr float AvoidedCost = 10;
 constexpr float Margin = 400;
 // How far a body pressed off the ways looks for them, in cells.
 constexpr int NearCells = 12;
@@ -237,22 +240,33 @@ void RouteMap::plan() {
         if (std::isfinite(cost[cell])) swimCost[cell] = 1;
     wayCost = std::move(cost);
 
-    frontier.clear();
+    homeCells.clear();
     // The fish is home when its head is this near: every open cell as near counts.
     float home = 100 + FISH->radii[0];
     for (int cell = 0; cell < columns * rows; ++cell) {
         float d = distance(centreOf(cell), GOAL->position);
-        if (d < home && std::isfinite(wayCost[cell])) frontier.push_back({d, cell});
+        if (d < home && std::isfinite(wayCost[cell])) homeCells.push_back({d, cell});
     }
     measurePresses(maze, fishRadius, roomy);
     allowedPress = leastPressHome(FISH->head->position) + PressMargin;
+    spreadHome();
+    toAim.assign(wayCost.size(), INFINITY);
+}
+
+void RouteMap::spreadHome() {
+    frontier = homeCells;
     toGoal.assign(wayCost.size(), INFINITY);
     for (const Entry& entry : frontier) toGoal[size_t(entry.second)] = entry.first;
     spread(toGoal, [this](float length, int cell, int dx, int dy, int next) {
         return fishGoes(cell, dx, dy) ? length + moveLength(dx, dy, wayCost[next]) : INFINITY;
     });
-    toAim.assign(wayCost.size(), INFINITY);
     nearestWayCell.assign(wayCost.size(), -1);
+}
+
+void RouteMap::avoid(tvector centre, float radius) {
+    for (int cell = 0; cell < columns * rows; ++cell)
+        if (distance(centreOf(cell), centre) < radius) wayCost[cell] *= AvoidedCost;
+    spreadHome();
 }
 
 void RouteMap::measurePresses(const Maze& maze, float fishRadius, const std::vector<bool>& roomy) {
@@ -278,15 +292,14 @@ float RouteMap::pressBetween(int cell, int dx, int dy) const {
 }
 
 // The least the fish must press on any way home, read at the cell nearest
-// `fish` with a way home at all. The frontier is left as it was.
+// `fish` with a way home at all.
 float RouteMap::leastPressHome(tvector fish) {
-    std::vector<Entry> home = frontier;
     std::vector<float> least(wayCost.size(), INFINITY);
+    frontier = homeCells;
     for (Entry& entry : frontier) entry.first = 0, least[size_t(entry.second)] = 0;
     spread(least, [this](float press, int cell, int dx, int dy, int) {
         return std::max(press, pressBetween(cell, dx, dy));
     });
-    frontier = std::move(home);
     return least[wayCellNear(fish, least)];
 }
 

@@ -40,6 +40,10 @@ public:
     float leastPress() const;
     // True when no blue beam crosses the straight line between the points.
     bool inSight(tvector from, tvector to) const;
+    // The fish's ways home keep out of the circle from now on, where a
+    // stretch of way held this fish: round it if they can, else across the
+    // least of it.
+    void avoid(tvector centre, float radius);
 
 private:
     int cellAt(tvector point) const;
@@ -57,6 +61,7 @@ private:
     // The fish's ways go only where its widest part presses no more than allowed.
     int step(const std::vector<float>& field, int cell, bool climb, bool forFish) const;
     tvector walk(const std::vector<float>& field, tvector point, float distance, bool climb, bool forFish) const;
+    void spreadHome();
     void measurePresses(const Maze& maze, float fishRadius, const std::vector<bool>& roomy);
     float pressBetween(int cell, int dx, int dy) const;
     float leastPressHome(tvector fish);
@@ -66,6 +71,7 @@ private:
     int columns = 0, rows = 0;
     std::vector<float> wayCost, swimCost;  // per cell: for the fish's way, the player's swim
     std::vector<float> toGoal, toAim;
+    std::vector<Entry> homeCells;  // open cells where the fish's head is home
     mutable std::vector<int> nearestWayCell;  // per cell off the ways home; -1 until looked up
     // Per cell and kept side: the least the fish's widest part presses
     // into beams or balls going that way; and the most it is led to.

@@ -35,9 +35,11 @@ constexpr float BendSide = 150;
 constexpr float MaxAway = 20000;  // beyond this, far is far
 // A pointer moving at the steering speed limit makes the fish swim two and a
 // half times as hard. Circling it fast keeps its speed there while the
-// swimmer only loops about its place. Worth it only for a fish whose way
-// home is tighter than it squeezes through calmly.
-constexpr float StirAbove = 10;    // the way's least press, world units
+// swimmer only loops about its place. Worth it for a fish whose way home is
+// tighter than it squeezes through calmly, and for a big fish that seeks the
+// player, which is slow to follow: spurred on, it gets home in time.
+constexpr float StirAbove = 10;  // the way's least press, world units
+constexpr float BigFish = 30;    // its widest part's radius, world units
 constexpr float StirPixels = 450;  // a step's pointer move: past the limit
 constexpr int StirRound = 6;       // steps a circle: five a second
 
@@ -60,6 +62,9 @@ constexpr int OverrunSteps[] = {200, 150, 250};
 constexpr float OverrunSpeed = 300, OverrunGap = 40;
 constexpr int ToBeckonSteps = 90;
 constexpr float BeckonFrom = 250;  // along the way from where the fish stuck
+// A stretch of way the fish could not get along: wide enough to close a door
+// the fish's head was through.
+constexpr float DetourRadius = 200;
 // A touch charges a fish that has sulked this long.
 constexpr float SulkedEnough = -2;
 
@@ -101,8 +106,10 @@ tvector swimTowards(tvector aim, float speed) {
 void Autopilot::start() {
     map.plan();
     moves.clear();
-    bool stir = map.leastPress() > StirAbove;
-    mayOvershoot = stir && !fishSeeksPlayer();
+    bool tight = map.leastPress() > StirAbove;
+    float widest = *std::max_element(FISH->radii.begin(), FISH->radii.begin() + FISH->segmentCount);
+    bool stir = tight || (fishSeeksPlayer() && widest > BigFish);
+    mayOvershoot = tight && !fishSeeksPlayer();
     stepsOfResort = -1;
     if (fishSeeksPlayer()) {
         for (float lead : {80.0f, 160.0f, 260.0f, 400.0f})
@@ -270,6 +277,8 @@ void Autopilot::wander(float amount, uint32_t seed) {
     stepsOfResort = -1;
     stepsUntilDecision = 0;
 }
+
+void Autopilot::detour(tvector stretch) { map.avoid(stretch, DetourRadius); }
 
 std::vector<tvector> Autopilot::foresee(int steps) {
     std::vector<tvector> way;

@@ -32,6 +32,9 @@ public:
     // with dice seeded by `seed`, so that a play taken up again goes otherwise.
     // A resort ends.
     void wander(float amount, uint32_t seed);
+    // From now on the fish's ways keep out of `stretch`, where it could not
+    // get on: round it, however long, or across the least of it.
+    void detour(tvector stretch);
     // For a seeking fish held at its way's last door by a red beam that never
     // rests, which takes its will: swim on into the goal's room so that it
     // follows until held, then push it on from its side.
@@ -95,12 +98,17 @@ private:
 // a checkpoint at or a little before the fish's best, and the autopilot plays
 // on from there with other moves; at each new best that stalls it also tries
 // the autopilot's resorts from there (see pushHome and overshoot), then loose
-// herding (see exploreBeyond). It gives up
-// after `maxRewinds` goes back, and stops as soon as `stop` says so.
+// herding (see exploreBeyond). Held at one place with time to spare, it
+// takes the ways round it (see detour) and starts over. It gives up after
+// `maxRewinds` goes back, and stops as soon as `stop` says so.
 struct SearchLimits {
     int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
     size_t stallSteps = 300;  // ten seconds
     int exploreGoes = 1500;   // goes of loose herding at each new best that stalls; none if 0
+    // After going back this often from one best, the ways go round it and
+    // the play starts over, at most `detours` times.
+    int detourAfter = 8;
+    int detours = 2;
     std::function<bool()> stop = nullptr;
 };
 struct SearchedPlay {
@@ -109,6 +117,7 @@ struct SearchedPlay {
     float finishedAt = 0;                // on the level's clock, when won
     std::vector<kelp::StepInput> steps;  // the play, from where the search began
     int rewinds = 0;
+    int detours = 0;           // times it went round where the fish was held, starting over
     float closest = INFINITY;  // the fish's nearest to the goal along the ways
     tvector nearestPoint;      // where its head was then,
     size_t nearestStep = 0;    // so many steps from where the search began, in the play that got there

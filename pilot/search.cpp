@@ -22,6 +22,11 @@ constexpr float Blur = 300;
 // Going back again and again from the same best, the play goes back further, up to this many checkpoints.
 constexpr int FurthestBack = 6;
 
+// Bests this near are one place; a fish held there with this share of the
+// level's time left is held by the way, not the clock.
+constexpr float SamePlace = 200;
+constexpr float SpareTime = 0.5f;
+
 // How long a push home may take, lead-in included.
 constexpr size_t PushingHomeSteps = 3600;
 // A fleeing fish run on past a turn has turned if, this soon, it comes this
@@ -144,6 +149,33 @@ bool exploredOn(Autopilot& pilot, Checkpoints& checkpoints, Level& level, Search
     return !found.empty();
 }
 
+// How often the search went back from about one place, where the fish came
+// with time to spare: held there, not beaten by the clock, it needs another way.
+class HeldPlace {
+public:
+    void reached() { timeLeftAtBest = GOAL->remaining(); }
+    int goneBack(const SearchedPlay& play) {
+        bool spare = timeLeftAtBest > GOAL->deadline * SpareTime;
+        bool same = times > 0 && distance(play.nearestPoint, place) < SamePlace;
+        times = !spare ? 0 : same ? times + 1 : 1;
+        place = play.nearestPoint;
+        return times;
+    }
+
+private:
+    tvector place;
+    int times = 0;
+    float timeLeftAtBest = 0;
+};
+
+// Back to where the search began, the fish's best forgotten: its ways have changed.
+size_t startOver(Checkpoints& checkpoints, Level& level, SearchedPlay& play) {
+    checkpoints.goBack(0, 0, level);
+    play.steps.clear();
+    play.closest = INFINITY, play.nearestPoint = {}, play.nearestStep = 0;
+    return 0;
+}
+
 }  // namespace
 
 SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
@@ -153,9 +185,11 @@ SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
     SearchedPlay play;
     std::mt19937 dice(1);
     size_t takenUpAt = 0, resortedFrom = SIZE_MAX;
+    HeldPlace held;
     while (!stopAsked(limits, play)) {
         playOn(pilot, checkpoints, level, play);
         if (LEVEL_WON) break;
+        if (play.nearestStep == play.steps.size()) held.reached();
         bool stalled = play.steps.size() > std::max(play.nearestStep, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.nearestStep != resortedFrom) {  // a new best: perhaps at the last door, or a turn
@@ -167,6 +201,15 @@ SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
             }
         }
         if (play.rewinds == limits.maxRewinds) break;
+        if (held.goneBack(play) > limits.detourAfter && play.detours < limits.detours) {
+            pilot.detour(play.nearestPoint);
+            ++play.detours, ++play.rewinds;
+            takenUpAt = startOver(checkpoints, level, play);
+            resortedFrom = SIZE_MAX;
+            held = {};
+            pilot.wander(0, uint32_t(play.rewinds));
+            continue;
+        }
         int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);
         takenUpAt = checkpoints.goBack(play.nearestStep, size_t(back), level);
         play.steps.resize(takenUpAt);

@@ -101,6 +101,33 @@ TEST(Routes, TheFishIsLedWideOfRedBeamsThatNeverRest) {
     EXPECT_GT(inCorridor, 10) << "the way runs along the corridor";
 }
 
+// Where the fish could not get on, its ways keep out: round the stretch where
+// they can (level 3's fish may leave the start by two ways), across it where
+// they cannot (a corridor further on). Either way the way home is longer and
+// still leads there.
+TEST(Routes, KeepOutOfAStretchTheFishCouldNotPass) {
+    constexpr float Radius = 200;
+    for (float ahead : {1000.0f, 3000.0f}) {
+        BuildAsAutoplayed(3);
+        RouteMap map;
+        map.plan();
+        tvector head = FISH->head->position, stretch = head;
+        for (float gone = 0; gone < ahead; gone += 50) stretch = map.along(stretch, 50);
+        float before = map.distanceToGoal(head);
+        map.avoid(stretch, Radius);
+        EXPECT_GT(map.distanceToGoal(head), before) << ahead;
+        float home = 100 + FISH->radii[0], nearest = INFINITY;
+        tvector p = head;
+        for (int hop = 0; hop < 4000 && map.distanceToGoal(p) > home; ++hop) {
+            p = map.along(p, RouteMap::CellSize);
+            nearest = std::min(nearest, distance(p, stretch));
+        }
+        EXPECT_LE(map.distanceToGoal(p), home) << ahead << ": the way leads home";
+        if (ahead == 1000) EXPECT_GT(nearest, Radius - RouteMap::CellSize) << "the way goes round";
+        else EXPECT_LT(nearest, Radius) << "the way goes across";
+    }
+}
+
 // Looking ahead leaves no trace: the world after foreseeing is the world
 // before, bit for bit, and the autopilot goes on deciding as it would have.
 TEST(Autopilot, ForeseeingTheWayChangesNothing) {
@@ -169,10 +196,11 @@ TEST(Autopilot, ACirclingPointerSpursTheFishOn) {
     EXPECT_GT(spurred, 3 * calm);
 }
 
-// The autopilot stirs only for a fish whose ways are tighter than it gets
-// through calmly: level 5's, not level 2's.
-TEST(Autopilot, StirsThePointerOnlyForAFishTooBigForItsWays) {
-    for (int level : {2, 5}) {
+// The autopilot stirs for a fish whose ways are tighter than it gets through
+// calmly (level 5's, not level 3's), and for a big fish that seeks the
+// player, slow to follow (level 4's, not level 2's).
+TEST(Autopilot, StirsThePointerForATightWayOrABigSeekingFish) {
+    for (int level : {2, 3, 4, 5}) {
         BuildAsAutoplayed(level);
         Autopilot pilot;
         pilot.start();
@@ -182,10 +210,10 @@ TEST(Autopilot, StirsThePointerOnlyForAFishTooBigForItsWays) {
             if (length(input.pointer) > 400) ++stirred;
             stepWorld(TIME_STEP, input);
         }
-        if (level == 2) {
-            EXPECT_EQ(stirred, 0);
+        if (level == 2 || level == 3) {
+            EXPECT_EQ(stirred, 0) << "level " << level;
         } else {
-            EXPECT_GT(stirred, 0);
+            EXPECT_GT(stirred, 0) << "level " << level;
         }
     }
 }
@@ -235,6 +263,24 @@ TEST(Search, GoesOnExactlyFromWhereLooseHerdingBroughtTheFish) {
     Level atStart = level;
     SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 1, .stallSteps = 90, .exploreGoes = 60});
     EXPECT_TRUE(play.won || play.rewinds == 1);
+    uint64_t searched = worldChecksum();
+    start.restore();
+    for (const StepInput& input : play.steps) atStart.step(input);
+    EXPECT_EQ(worldChecksum(), searched);
+}
+
+// Held at one place, the search takes the ways round it and starts over from
+// where it began, exactly: its play, stepped again from there, leaves the
+// world as the search left it. With a stall of three seconds, level 1's fish
+// is held again and again.
+TEST(Search, GoesRoundWhereTheFishWasHeldStartingOverExactly) {
+    Level level = StartAsSearched(1);
+    WorldSnapshot start;
+    start.save();
+    Level atStart = level;
+    SearchedPlay play = kelp_pilot::searchForWin(
+        level, {.maxRewinds = 2, .stallSteps = 90, .exploreGoes = 0, .detourAfter = 1, .detours = 1});
+    EXPECT_EQ(play.detours, 1);
     uint64_t searched = worldChecksum();
     start.restore();
     for (const StepInput& input : play.steps) atStart.step(input);
