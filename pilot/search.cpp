@@ -153,19 +153,21 @@ bool exploredOn(Autopilot& pilot, Checkpoints& checkpoints, Level& level, Search
 // with time to spare: held there, not beaten by the clock, it needs another way.
 class HeldPlace {
 public:
-    void reached() { timeLeftAtBest = GOAL->remaining(); }
+    explicit HeldPlace(float clockAtStart) : clockAtStart(clockAtStart) {}
     int goneBack(const SearchedPlay& play) {
-        bool spare = timeLeftAtBest > GOAL->deadline * SpareTime;
+        float leftAtBest = GOAL->deadline - (clockAtStart + float(play.nearestStep) * STEP_TIME);
+        bool spare = leftAtBest > GOAL->deadline * SpareTime;
         bool same = times > 0 && distance(play.nearestPoint, place) < SamePlace;
         times = !spare ? 0 : same ? times + 1 : 1;
         place = play.nearestPoint;
         return times;
     }
+    void forget() { times = 0; }
 
 private:
+    float clockAtStart;
     tvector place;
     int times = 0;
-    float timeLeftAtBest = 0;
 };
 
 // Back to where the search began, the fish's best forgotten: its ways have changed.
@@ -185,11 +187,10 @@ SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
     SearchedPlay play;
     std::mt19937 dice(1);
     size_t takenUpAt = 0, resortedFrom = SIZE_MAX;
-    HeldPlace held;
+    HeldPlace held(LEVEL_CLOCK->elapsed);
     while (!stopAsked(limits, play)) {
         playOn(pilot, checkpoints, level, play);
         if (LEVEL_WON) break;
-        if (play.nearestStep == play.steps.size()) held.reached();
         bool stalled = play.steps.size() > std::max(play.nearestStep, takenUpAt) + limits.stallSteps;
         if (!LEVEL_ENDING && !stalled) continue;
         if (play.nearestStep != resortedFrom) {  // a new best: perhaps at the last door, or a turn
@@ -206,7 +207,7 @@ SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
             ++play.detours, ++play.rewinds;
             takenUpAt = startOver(checkpoints, level, play);
             resortedFrom = SIZE_MAX;
-            held = {};
+            held.forget();
             pilot.wander(0, uint32_t(play.rewinds));
             continue;
         }

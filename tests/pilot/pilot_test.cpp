@@ -271,15 +271,15 @@ TEST(Search, GoesOnExactlyFromWhereLooseHerdingBroughtTheFish) {
 
 // Held at one place, the search takes the ways round it and starts over from
 // where it began, exactly: its play, stepped again from there, leaves the
-// world as the search left it. With a stall of three seconds, level 1's fish
-// is held again and again.
+// world as the search left it. With a stall of a second and a half, level
+// 1's fish is held again and again.
 TEST(Search, GoesRoundWhereTheFishWasHeldStartingOverExactly) {
     Level level = StartAsSearched(1);
     WorldSnapshot start;
     start.save();
     Level atStart = level;
     SearchedPlay play = kelp_pilot::searchForWin(
-        level, {.maxRewinds = 2, .stallSteps = 90, .exploreGoes = 0, .detourAfter = 1, .detours = 1});
+        level, {.maxRewinds = 2, .stallSteps = 45, .exploreGoes = 0, .detourAfter = 1, .detours = 1});
     EXPECT_EQ(play.detours, 1);
     uint64_t searched = worldChecksum();
     start.restore();
