@@ -27,6 +27,21 @@ void BuildAsAutoplayed(int level) {
 // A level as the search starts it, the camera and clock included.
 Level StartAsSearched(int level) { return Level(level, uint32_t(4660 + level)); }
 
+// Searches `level` from where it stands, then checks that the play found,
+// stepped again from there without the autopilot, leaves the world as the
+// search left it, bit for bit.
+SearchedPlay SearchedAndRepeated(Level& level, const kelp_pilot::SearchLimits& limits) {
+    WorldSnapshot start;
+    start.save();
+    Level atStart = level;
+    SearchedPlay play = kelp_pilot::searchForWin(level, limits);
+    uint64_t searched = worldChecksum();
+    start.restore();
+    for (const StepInput& input : play.steps) atStart.step(input);
+    EXPECT_EQ(worldChecksum(), searched) << "the play does not repeat";
+    return play;
+}
+
 }  // namespace
 
 // On every level the fish and the player start on a way to the goal, the way
@@ -240,17 +255,10 @@ TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
     Autopilot pilot;
     pilot.start();
     for (int step = 0; step < 300; ++step) stepWorld(TIME_STEP, pilot.next());
-    WorldSnapshot start;
-    start.save();
-    Level atStart = level;
-    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 3, .stallSteps = 90, .exploreGoes = 0});
+    SearchedPlay play = SearchedAndRepeated(level, {.maxRewinds = 3, .stallSteps = 90, .exploreGoes = 0});
     EXPECT_EQ(play.rewinds, 3);
     EXPECT_FALSE(play.won);
     EXPECT_GT(play.steps.size(), 180u) << "the play went on from a later checkpoint";
-    uint64_t searched = worldChecksum();
-    start.restore();
-    for (const StepInput& input : play.steps) atStart.step(input);
-    EXPECT_EQ(worldChecksum(), searched);
 }
 
 // Going on from where loose herding brought the fish is exact too: the play
@@ -258,15 +266,8 @@ TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
 // three seconds, level 1's search herds loosely past one stall after another.
 TEST(Search, GoesOnExactlyFromWhereLooseHerdingBroughtTheFish) {
     Level level = StartAsSearched(1);
-    WorldSnapshot start;
-    start.save();
-    Level atStart = level;
-    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 1, .stallSteps = 90, .exploreGoes = 60});
+    SearchedPlay play = SearchedAndRepeated(level, {.maxRewinds = 1, .stallSteps = 90, .exploreGoes = 60});
     EXPECT_TRUE(play.won || play.rewinds == 1);
-    uint64_t searched = worldChecksum();
-    start.restore();
-    for (const StepInput& input : play.steps) atStart.step(input);
-    EXPECT_EQ(worldChecksum(), searched);
 }
 
 // Held at one place, the search takes the ways round it and starts over from
@@ -275,16 +276,9 @@ TEST(Search, GoesOnExactlyFromWhereLooseHerdingBroughtTheFish) {
 // 1's fish is held again and again.
 TEST(Search, GoesRoundWhereTheFishWasHeldStartingOverExactly) {
     Level level = StartAsSearched(1);
-    WorldSnapshot start;
-    start.save();
-    Level atStart = level;
-    SearchedPlay play = kelp_pilot::searchForWin(
+    SearchedPlay play = SearchedAndRepeated(
         level, {.maxRewinds = 2, .stallSteps = 45, .exploreGoes = 0, .detourAfter = 1, .detours = 1});
     EXPECT_EQ(play.detours, 1);
-    uint64_t searched = worldChecksum();
-    start.restore();
-    for (const StepInput& input : play.steps) atStart.step(input);
-    EXPECT_EQ(worldChecksum(), searched);
 }
 
 // A search that may not go back gives up at the first stall, lost, with how
