@@ -213,7 +213,7 @@ void RouteMap::plan() {
     left = minX - Margin, top = minY - Margin;
     columns = int((maxX - minX + 2 * Margin) / CellSize) + 1;
     rows = int((maxY - minY + 2 * Margin) / CellSize) + 1;
-    float fishRadius = *std::max_element(FISH->radii.begin(), FISH->radii.begin() + FISH->segmentCount);
+    float fishRadius = FISH->widest();
 
     Maze maze;
     maze.whole = mazeOfTheLevel();

@@ -262,6 +262,8 @@ public:
     virtual void drawGlow() const;
     virtual void draw() const;
     virtual bool touch(tentity& body, float radius);
+    // The radius of its widest segment.
+    float widest() const { return *std::max_element(radii.begin(), radii.begin() + segmentCount); }
 
     EntityRef head, tail;
     std::array<EntityRef, MaxSegments> segments;

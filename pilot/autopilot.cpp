@@ -107,8 +107,7 @@ void Autopilot::start() {
     map.plan();
     moves.clear();
     bool tight = map.leastPress() > StirAbove;
-    float widest = *std::max_element(FISH->radii.begin(), FISH->radii.begin() + FISH->segmentCount);
-    bool stir = tight || (fishSeeksPlayer() && widest > BigFish);
+    bool stir = tight || (fishSeeksPlayer() && FISH->widest() > BigFish);
     mayOvershoot = tight && !fishSeeksPlayer();
     stepsOfResort = -1;
     if (fishSeeksPlayer()) {

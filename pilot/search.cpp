@@ -171,11 +171,10 @@ private:
 };
 
 // Back to where the search began, the fish's best forgotten: its ways have changed.
-size_t startOver(Checkpoints& checkpoints, Level& level, SearchedPlay& play) {
+void startOver(Checkpoints& checkpoints, Level& level, SearchedPlay& play) {
     checkpoints.goBack(0, 0, level);
     play.steps.clear();
     play.closest = INFINITY, play.nearestPoint = {}, play.nearestStep = 0;
-    return 0;
 }
 
 }  // namespace
@@ -205,7 +204,8 @@ SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
         if (held.goneBack(play) > limits.detourAfter && play.detours < limits.detours) {
             pilot.detour(play.nearestPoint);
             ++play.detours, ++play.rewinds;
-            takenUpAt = startOver(checkpoints, level, play);
+            startOver(checkpoints, level, play);
+            takenUpAt = 0;
             resortedFrom = SIZE_MAX;
             held.forget();
             pilot.wander(0, uint32_t(play.rewinds));
