@@ -23,9 +23,10 @@ constexpr float Blur = 300;
 constexpr int FurthestBack = 6;
 
 // Bests this near are one place; a fish held there with this share of the
-// level's time left is held by the way, not the clock.
+// level's time left is held by the way, not the clock: level 6's fish, held
+// at a door with a third of its time left, still gets home round it.
 constexpr float SamePlace = 200;
-constexpr float SpareTime = 0.5f;
+constexpr float SpareTime = 0.3f;
 
 // How long a push home may take, lead-in included.
 constexpr size_t PushingHomeSteps = 3600;
