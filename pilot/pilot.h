@@ -99,16 +99,20 @@ private:
 // on from there with other moves; at each new best that stalls it also tries
 // the autopilot's resorts from there (see pushHome and overshoot), then loose
 // herding (see exploreBeyond). Held at one place with time to spare, it
-// takes the ways round it (see detour) and starts over. It gives up after
-// `maxRewinds` goes back, and stops as soon as `stop` says so.
+// takes the ways round it (see detour) and starts over. A try gives up after
+// `maxRewinds` goes back; the search then tries again from the start, up to
+// `tries` times, and stops as soon as `stop` says so.
 struct SearchLimits {
-    int maxRewinds = 40;      // enough for the levels it wins; one it cannot ends in a minute or so
+    int maxRewinds = 40;      // a try: enough for the levels it wins; one it cannot ends in a minute or so
     size_t stallSteps = 300;  // ten seconds
     int exploreGoes = 1500;   // goes of loose herding at each new best that stalls; none if 0
     // After going back this often from one best, the ways go round it and
     // the play starts over, at most `detours` times.
     int detourAfter = 8;
     int detours = 2;
+    // Whole searches from the start, each going otherwise, before it gives up:
+    // one search wins or loses a deal by chance as much as by the maze.
+    int tries = 3;
     std::function<bool()> stop = nullptr;
 };
 struct SearchedPlay {
@@ -116,7 +120,8 @@ struct SearchedPlay {
     bool stopped = false;                // asked to stop before it was decided
     float finishedAt = 0;                // on the level's clock, when won
     std::vector<kelp::StepInput> steps;  // the play, from where the search began
-    int rewinds = 0;
+    int tries = 0;             // searches from the start; the play is the last's
+    int rewinds = 0;           // over every try
     int detours = 0;           // times it went round where the fish was held, starting over
     float closest = INFINITY;  // the fish's nearest to the goal along the ways
     tvector nearestPoint;      // where its head was then,

@@ -19,6 +19,8 @@ constexpr int CheckpointEvery = 90;  // steps: three seconds
 constexpr float Progress = 20;
 // How much a taken-up play blurs its choices: about a third of a corridor's length.
 constexpr float Blur = 300;
+// Each try's dice are seeded apart from every other's by this many goes back.
+constexpr uint32_t SeedsPerTry = 1000;
 // Going back again and again from the same best, the play goes back further, up to this many checkpoints.
 constexpr int FurthestBack = 6;
 
@@ -178,14 +180,16 @@ void startOver(Checkpoints& checkpoints, Level& level, SearchedPlay& play) {
     play.closest = INFINITY, play.nearestPoint = {}, play.nearestStep = 0;
 }
 
-}  // namespace
-
-SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
+// One search from where the level began. Each try's dice are its own, and
+// a try after the first blurs the play from its first step: the fish's way
+// is chaotic, so it soon goes otherwise than every try before.
+SearchedPlay searchFromTheStart(Level& level, const SearchLimits& limits, Checkpoints& checkpoints, int attempt) {
     Autopilot pilot;
     pilot.start();
-    Checkpoints checkpoints;
     SearchedPlay play;
-    std::mt19937 dice(1);
+    const uint32_t seeds = uint32_t(attempt) * SeedsPerTry;
+    if (attempt > 0) pilot.wander(Blur, seeds);
+    std::mt19937 dice(1 + seeds);
     size_t takenUpAt = 0, resortedFrom = SIZE_MAX;
     HeldPlace held(LEVEL_CLOCK->elapsed);
     while (!stopAsked(limits, play)) {
@@ -209,16 +213,30 @@ SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
             takenUpAt = 0;
             resortedFrom = SIZE_MAX;
             held.forget();
-            pilot.wander(0, uint32_t(play.rewinds));
+            pilot.wander(0, seeds + uint32_t(play.rewinds));
             continue;
         }
         int back = std::uniform_int_distribution<int>(0, 1 + play.rewinds % FurthestBack)(dice);
         takenUpAt = checkpoints.goBack(play.nearestStep, size_t(back), level);
         play.steps.resize(takenUpAt);
-        pilot.wander(Blur, uint32_t(++play.rewinds));
+        pilot.wander(Blur, seeds + uint32_t(++play.rewinds));
     }
     play.won = LEVEL_WON;
     play.finishedAt = level.finishedAt();
+    return play;
+}
+
+}  // namespace
+
+SearchedPlay searchForWin(Level& level, const SearchLimits& limits) {
+    Checkpoints checkpoints;
+    SearchedPlay play;
+    for (int attempt = 0; attempt < limits.tries && !play.won && !play.stopped; ++attempt) {
+        if (attempt > 0) startOver(checkpoints, level, play);
+        int rewinds = play.rewinds, detours = play.detours;
+        play = searchFromTheStart(level, limits, checkpoints, attempt);
+        play.rewinds += rewinds, play.detours += detours, play.tries = attempt + 1;
+    }
     return play;
 }
 

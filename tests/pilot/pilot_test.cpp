@@ -255,7 +255,7 @@ TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
     Autopilot pilot;
     pilot.start();
     for (int step = 0; step < 300; ++step) stepWorld(TIME_STEP, pilot.next());
-    SearchedPlay play = SearchedAndRepeated(level, {.maxRewinds = 3, .stallSteps = 90, .exploreGoes = 0});
+    SearchedPlay play = SearchedAndRepeated(level, {.maxRewinds = 3, .stallSteps = 90, .exploreGoes = 0, .tries = 1});
     EXPECT_EQ(play.rewinds, 3);
     EXPECT_FALSE(play.won);
     EXPECT_GT(play.steps.size(), 180u) << "the play went on from a later checkpoint";
@@ -266,7 +266,7 @@ TEST(Search, GoesBackExactlyToAPlayStepsFromTheStartRepeat) {
 // three seconds, level 1's search herds loosely past one stall after another.
 TEST(Search, GoesOnExactlyFromWhereLooseHerdingBroughtTheFish) {
     Level level = StartAsSearched(1);
-    SearchedPlay play = SearchedAndRepeated(level, {.maxRewinds = 1, .stallSteps = 90, .exploreGoes = 60});
+    SearchedPlay play = SearchedAndRepeated(level, {.maxRewinds = 1, .stallSteps = 90, .exploreGoes = 60, .tries = 1});
     EXPECT_TRUE(play.won || play.rewinds == 1);
 }
 
@@ -277,8 +277,27 @@ TEST(Search, GoesOnExactlyFromWhereLooseHerdingBroughtTheFish) {
 TEST(Search, GoesRoundWhereTheFishWasHeldStartingOverExactly) {
     Level level = StartAsSearched(1);
     SearchedPlay play = SearchedAndRepeated(
-        level, {.maxRewinds = 2, .stallSteps = 45, .exploreGoes = 0, .detourAfter = 1, .detours = 1});
+        level, {.maxRewinds = 2, .stallSteps = 45, .exploreGoes = 0, .detourAfter = 1, .detours = 1, .tries = 1});
     EXPECT_EQ(play.detours, 1);
+}
+
+// A try that gives up hands on to another from where the search began, which
+// goes otherwise from its first step; its play, stepped again from there,
+// leaves the world as the search left it. Level 1's fish, held for a second
+// and a half with no going back, ends each try early.
+TEST(Search, TriesAgainFromTheStartGoingOtherwise) {
+    const kelp_pilot::SearchLimits oneTry{.maxRewinds = 0, .stallSteps = 45, .exploreGoes = 0, .tries = 1};
+    kelp_pilot::SearchLimits twoTries = oneTry;
+    twoTries.tries = 2;
+    Level first = StartAsSearched(1);
+    SearchedPlay alone = kelp_pilot::searchForWin(first, oneTry);
+    uint64_t endedAlone = worldChecksum();
+    Level again = StartAsSearched(1);
+    SearchedPlay play = SearchedAndRepeated(again, twoTries);
+    ASSERT_FALSE(alone.won);
+    EXPECT_EQ(alone.tries, 1);
+    EXPECT_EQ(play.tries, 2);
+    EXPECT_NE(worldChecksum(), endedAlone) << "the second try went as the first";
 }
 
 // A search that may not go back gives up at the first stall, lost, with how
@@ -289,7 +308,7 @@ TEST(Search, GivesUpWhenItMayGoBackNoMoreSayingWhereTheFishCameNearest) {
     WorldSnapshot start;
     start.save();
     Level atStart = level;
-    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 0, .exploreGoes = 0});
+    SearchedPlay play = kelp_pilot::searchForWin(level, {.maxRewinds = 0, .exploreGoes = 0, .tries = 1});
     EXPECT_FALSE(play.won);
     EXPECT_EQ(play.rewinds, 0);
     EXPECT_TRUE(std::isfinite(play.closest));
