@@ -146,6 +146,26 @@ void tfish::update(float dt) {
     for (int i = 0; i < segmentCount; ++i) segments[i]->update(dt);
 }
 
+SegmentRuns tfish::runs() const {
+    static_assert(SegmentRuns{}.run.size() * SegmentRuns::Length >= MaxSegments);
+    auto around = [](Bounds box, tvector p) {
+        return Bounds{std::min(box.left, p.x), std::min(box.top, p.y), std::max(box.right, p.x),
+                      std::max(box.bottom, p.y)};
+    };
+    SegmentRuns runs;
+    for (int first = 0; first < segmentCount; first += SegmentRuns::Length) {
+        SegmentRun& run = runs.run[runs.count++];
+        run = {{INFINITY, INFINITY, -INFINITY, -INFINITY}, 0, first, std::min(first + SegmentRuns::Length, segmentCount) - 1};
+        for (int j = run.first; j <= run.last; ++j) {
+            run.box = around(run.box, segments[j]->position);
+            run.widest = std::max(run.widest, radii[j]);
+        }
+        runs.box = around(around(runs.box, makeVector(run.box.left, run.box.top)), makeVector(run.box.right, run.box.bottom));
+        runs.widest = std::max(runs.widest, run.widest);
+    }
+    return runs;
+}
+
 void tfish::settle() {
     shownShocked = shocked;
     shocked.fill(0);

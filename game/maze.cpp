@@ -48,16 +48,6 @@ float HeldVelocity(float dt) {
     return dt == FullSpeedSub ? 0.95f : std::pow(0.95f, dt / FullSpeedSub);
 }
 
-// A body this far beyond a beam's box is beyond all the beam does to what it
-// touches and all it notices (25 past a body's edge), with a unit to spare
-// for rounding: most bodies a beam is asked about are, and cost no more.
-bool OutOfReach(const tbeam& beam, const tentity& body, float radius) {
-    float reach = radius + 26;
-    tvector p = body.position;
-    return p.x < beam.box.left - reach || p.x > beam.box.right + reach || p.y < beam.box.top - reach ||
-           p.y > beam.box.bottom + reach;
-}
-
 Bounds BoxAround(tvector a, tvector b) {
     return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
@@ -195,14 +185,15 @@ BallRef newBall(tvector position, int hidden) {
 
 // ---- tbeam -------------------------------------------------------------------------
 
-void tbeam::collideFish(tfish& fish, float dt) {
-    for (int i = 0; i < fish.segmentCount; ++i) collide(*fish.segments[i], fish.radii[i], dt);
+void tbeam::collideSegment(tfish& fish, int segment, float dt) {
+    collide(*fish.segments[segment], fish.radii[segment], dt);
 }
+
 
 // ---- tbluebeam ---------------------------------------------------------------------
 
 int tbluebeam::collide(tentity& body, float radius, float) {
-    if (OutOfReach(*this, body, radius)) return BEAM_NONE;
+    if (!reaches(body, radius)) return BEAM_NONE;
     BeamFrame frame = FrameOf(*this, body);
     int result = BEAM_NONE;
     if (!far) {
@@ -284,7 +275,7 @@ void tredbeam::update(float) {
 }
 
 int tredbeam::collide(tentity& body, float radius, float dt) {
-    if (state != RED_FIRING || OutOfReach(*this, body, radius)) return BEAM_NONE;
+    if (state != RED_FIRING || !reaches(body, radius)) return BEAM_NONE;
     BeamFrame frame = FrameOf(*this, body);
     float push = 7000 + 100 * body.mass;
     if (std::fabs(frame.w) < radius && frame.between) {
@@ -297,15 +288,10 @@ int tredbeam::collide(tentity& body, float radius, float dt) {
     return BEAM_NONE;
 }
 
-void tredbeam::collideFish(tfish& fish, float dt) {
-    bool caught = false;
-    for (int i = 0; i < fish.segmentCount; ++i) {
-        if (collide(*fish.segments[i], fish.radii[i], dt) != BEAM_NONE) {
-            fish.shocked[i] = 1;
-            caught = true;
-        }
-    }
-    if (caught) fish.sting = 0.5f;
+void tredbeam::collideSegment(tfish& fish, int segment, float dt) {
+    if (collide(*fish.segments[segment], fish.radii[segment], dt) == BEAM_NONE) return;
+    fish.shocked[segment] = 1;
+    fish.sting = 0.5f;
 }
 
 void tredbeam::settle() {

@@ -46,6 +46,15 @@ namespace {
 // line or ends. One more for rounding.
 constexpr float BallReach = 101, BeamReach = 26;
 
+// A ball as far as its reach beyond every point of the box, with one more
+// for rounding.
+bool BallBeyond(const tBall& ball, const SegmentRun& run) {
+    float reach = std::max(run.widest + 10, 100.0f) + 1;
+    tvector p = ball.position;
+    return p.x < run.box.left - reach || p.x > run.box.right + reach || p.y < run.box.top - reach ||
+           p.y > run.box.bottom + reach;
+}
+
 // The balls and beams within reach of the fish and of the player. The others
 // would do nothing this sub-step, so leaving them out changes no result, and
 // those left in keep their order.
@@ -54,18 +63,10 @@ struct Contacts {
     BeamSet fishBeams, playerBeams;
 };
 
-Contacts FindContacts(const tfish& fish, const tentity& body, float bodyRadius) {
+Contacts FindContacts(const SegmentRuns& fish, const tentity& body, float bodyRadius) {
     Contacts c;
-    Bounds fishBounds{INFINITY, INFINITY, -INFINITY, -INFINITY};
-    float largest = 0;
-    for (int j = 0; j < fish.segmentCount; ++j) {
-        tvector p = fish.segments[j]->position;
-        fishBounds = {std::min(fishBounds.left, p.x), std::min(fishBounds.top, p.y),
-                      std::max(fishBounds.right, p.x), std::max(fishBounds.bottom, p.y)};
-        largest = std::max(largest, fish.radii[j]);
-    }
-    MAZE.query(fishBounds, std::max(BallReach, largest + 11), &c.fishBalls, nullptr);
-    MAZE.query(fishBounds, largest + BeamReach, nullptr, &c.fishBeams);
+    MAZE.query(fish.box, std::max(BallReach, fish.widest + 11), &c.fishBalls, nullptr);
+    MAZE.query(fish.box, fish.widest + BeamReach, nullptr, &c.fishBeams);
     Bounds bodyBounds{body.position.x, body.position.y, body.position.x, body.position.y};
     MAZE.query(bodyBounds, std::max(BallReach, bodyRadius + 11), &c.playerBalls, nullptr);
     MAZE.query(bodyBounds, bodyRadius + BeamReach, nullptr, &c.playerBeams);
@@ -76,9 +77,19 @@ void SubStep(float sub) {
     tfish& fish = *FISH;
     tplayer& player = *PLAYER;
     tentity& body = *player.main;
-    const Contacts c = FindContacts(fish, body, 15);
+    const SegmentRuns runs = fish.runs();
+    const Contacts c = FindContacts(runs, body, 15);
+    auto runsNear = [&](auto near, auto visit) {
+        for (int r = 0; r < runs.count; ++r)
+            if (near(runs.run[r]))
+                for (int j = runs.run[r].first; j <= runs.run[r].last; ++j) visit(*fish.segments[j], j);
+    };
     c.fishBalls.forEach([&](int i) {
-        for (int j = 0; j < fish.segmentCount; ++j) BALLS[i]->collide(*fish.segments[j], fish.radii[j]);
+        tBall& ball = *BALLS[i];
+        runsNear([&](const SegmentRun& run) { return !BallBeyond(ball, run); },
+                 [&](tentity& segment, int j) {
+                     if (ball.reaches(segment, fish.radii[j])) ball.collide(segment, fish.radii[j]);
+                 });
     });
     fish.target = player.main;
     fish.think(sub);
@@ -92,7 +103,13 @@ void SubStep(float sub) {
         if (result == BEAM_CAUGHT) player.caught = 1;
         if (result == BEAM_DEEP) player.hurt = 1;
     });
-    c.fishBeams.forEach([&](int i) { BEAMS[i]->collideFish(fish, sub); });
+    c.fishBeams.forEach([&](int i) {
+        tbeam& beam = *BEAMS[i];
+        runsNear([&](const SegmentRun& run) { return beam.reaches(run.box, run.widest); },
+                 [&](tentity& segment, int j) {
+                     if (beam.reaches(segment, fish.radii[j])) beam.collideSegment(fish, j, sub);
+                 });
+    });
     c.playerBalls.forEach([&](int i) {
         if (BALLS[i]->collide(body, 15)) player.hurt = 1;
     });

@@ -172,6 +172,11 @@ public:
     virtual void draw() const;
     virtual void update(float) {}
     virtual bool collide(tentity& body, float radius);
+    // Whether collide could do anything to or for the body: push it, or wake.
+    bool reaches(const tentity& body, float radius) const {
+        float reach = std::max(radius + 10, 100.0f);
+        return !hidden && distanceSquared(body.position, position) < reach * reach;
+    }
 
     tvector position;
     int hidden = 1;
@@ -200,7 +205,20 @@ public:
     virtual void update(float) {}
     // `dt`: the sub-step's length.
     virtual int collide(tentity&, float, float) { return BEAM_NONE; }
-    virtual void collideFish(tfish& fish, float dt);
+    // Collide with the fish's segment `segment`: a red beam that holds it stings the fish.
+    virtual void collideSegment(tfish& fish, int segment, float dt);
+    // Whether a body of `radius` anywhere in `where` may be near enough the
+    // beam for collide to touch or notice it: 25 past its edge, with a unit
+    // to spare for rounding.
+    bool reaches(Bounds where, float radius) const {
+        float reach = radius + 26;
+        return !(where.right < box.left - reach || where.left > box.right + reach ||
+                 where.bottom < box.top - reach || where.top > box.bottom + reach);
+    }
+    bool reaches(const tentity& body, float radius) const {
+        tvector p = body.position;
+        return reaches(Bounds{p.x, p.y, p.x, p.y}, radius);
+    }
 
     BallRef ballA, ballB;
     tvector axis;  // the unit vector from ball A to ball B, which never move
@@ -230,7 +248,7 @@ public:
     void draw() const override;
     void update(float dt) override;
     int collide(tentity& body, float radius, float dt) override;
-    void collideFish(tfish& fish, float dt) override;
+    void collideSegment(tfish& fish, int segment, float dt) override;
 
     float period = 0, onTime = 0, phase = 0;
     int state = RED_OFF;
@@ -241,6 +259,22 @@ BeamRef newBlueBeam(BallRef a, BallRef b);
 BeamRef newRedBeam(BallRef a, BallRef b, float phase, float period, float onTime);
 
 // ---- The fish ------------------------------------------------------------------------
+
+// Neighbouring segments of the fish: the box around their centres and the
+// widest of them. What is out of reach of a run's box is out of reach of each
+// of its segments, so most of what is near the fish is passed over a run at a time.
+struct SegmentRun {
+    Bounds box;
+    float widest = 0;
+    int first = 0, last = 0;
+};
+struct SegmentRuns {
+    static constexpr int Length = 4;
+    std::array<SegmentRun, 25> run;
+    int count = 0;
+    Bounds box{INFINITY, INFINITY, -INFINITY, -INFINITY};  // around them all
+    float widest = 0;
+};
 
 enum FishMood { MOOD_CALM = 0, MOOD_SEEKING, MOOD_SHY, MOOD_SULKING, MOOD_CHARGING, MOOD_STUNG };
 
@@ -262,6 +296,7 @@ public:
     virtual void drawGlow() const;
     virtual void draw() const;
     virtual bool touch(tentity& body, float radius);
+    SegmentRuns runs() const;
     // The radius of its widest segment.
     float widest() const { return *std::max_element(radii.begin(), radii.begin() + segmentCount); }
 

@@ -91,7 +91,10 @@ TEST(RedBeams, AFiringBeamDragsBodiesOntoItsLineAndStingsTheFish) {
     body->position = {50, 20};
     EXPECT_EQ(beam->collide(*body, 15, TIME_STEP / 5), BEAM_NONE);
     FishRef fish = newFish({50, 0}, 20, 9, 7.5f, 4, {0, 1});
-    beam->collideFish(*fish, TIME_STEP / 5);
+    beam->collideSegment(*fish, 19, TIME_STEP / 5);  // the tail, off the line
+    EXPECT_EQ(fish->shocked[19], 0);
+    EXPECT_FLOAT_EQ(fish->sting, 0.0f);
+    beam->collideSegment(*fish, 0, TIME_STEP / 5);
     EXPECT_EQ(fish->shocked[0], 1);
     EXPECT_FLOAT_EQ(fish->sting, 0.5f);
     RedStateAt(*beam, 7);
