@@ -189,7 +189,6 @@ void tbeam::collideSegment(tfish& fish, int segment, float dt) {
     collide(*fish.segments[segment], fish.radii[segment], dt);
 }
 
-
 // ---- tbluebeam ---------------------------------------------------------------------
 
 int tbluebeam::collide(tentity& body, float radius, float) {
