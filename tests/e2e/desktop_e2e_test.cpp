@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -45,22 +46,14 @@ template <int Width, int Height>
 class ManagedScreen : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        server = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-screen", "0",
-                        std::to_string(Width) + "x" + std::to_string(Height) + "x24"});
-        close(fds[1]);
-        char number[16] = {};
-        ssize_t got = read(fds[0], number, sizeof number - 1);
-        close(fds[0]);
-        ASSERT_GT(got, 0) << "Xvfb did not start";
-        setenv("DISPLAY", (":" + std::to_string(std::atoi(number))).c_str(), 1);
+        server = std::make_unique<PrivateXServer>(Width, Height);
+        ASSERT_TRUE(server->Started()) << "Xvfb did not start";
         manager = Spawn({"openbox", "--sm-disable"});
         SleepSeconds(1);
     }
     static void TearDownTestSuite() {
         Stop(manager);
-        Stop(server);
+        server.reset();
     }
     void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
 
@@ -70,7 +63,8 @@ protected:
         return window;
     }
 
-    static inline pid_t server = -1, manager = -1;
+    static inline std::unique_ptr<PrivateXServer> server;
+    static inline pid_t manager = -1;
     X11Session x11;
 };
 

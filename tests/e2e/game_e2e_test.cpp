@@ -20,7 +20,10 @@ constexpr double CardSeconds = 4.2;
 
 class Game : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
+    void SetUp() override {
+        ASSERT_TRUE(server.Started()) << "Xvfb did not start";
+        ASSERT_TRUE(x11.Connected()) << "no X display";
+    }
 
     unsigned long Start(GameProcess& game) {
         unsigned long window = x11.FindWindow(Title, 20);
@@ -35,6 +38,7 @@ protected:
         x11.PressKey(window, "q");
     }
 
+    PrivateXServer server{1024, 1024};
     X11Session x11;
 };
 

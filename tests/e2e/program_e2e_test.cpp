@@ -19,7 +19,10 @@ constexpr double CardPassed = 1.6;
 
 class Player : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(x11.Connected()) << "no X display"; }
+    void SetUp() override {
+        ASSERT_TRUE(server.Started()) << "Xvfb did not start";
+        ASSERT_TRUE(x11.Connected()) << "no X display";
+    }
 
     // The level running: the window found, its card shown and passed.
     unsigned long StartPlaying(GameProcess& game) {
@@ -62,6 +65,7 @@ protected:
         return white > 300;
     }
 
+    PrivateXServer server{1024, 1024};
     X11Session x11;
 };
 
@@ -297,29 +301,14 @@ TEST_F(Player, ARecordingNamedWithoutAFolderIsKeptWhereTheGameStarted) {
 // keeps what it would have saved, and ends with a failure instead of hanging.
 TEST(LostDisplay, TheGameSavesAndEndsWithAFailure) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        pid_t server = fork();
-        if (server == 0) {
-            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-nolisten", "tcp", "-screen",
-                   "0", "1024x768x24", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        char number[16] = {};
-        ssize_t got = read(fds[0], number, sizeof number - 1);
-        close(fds[0]);
-        ASSERT_GT(got, 0) << "Xvfb did not start";
-        std::string display = ":" + std::to_string(std::atoi(number));
+        PrivateXServer server(1024, 768);
+        ASSERT_TRUE(server.Started()) << "Xvfb did not start";
         SavedHome home;
-        std::vector<std::string> environment = home.Environment();
-        environment.push_back("DISPLAY=" + display);
-        GameProcess game({"--level", "2"}, environment);
-        std::string find = "DISPLAY=" + display + " timeout 30 xdotool search --sync --name 'Kelp Garden' >/dev/null";
-        EXPECT_EQ(std::system(find.c_str()), 0) << "the game's window";
+        GameProcess game({"--level", "2"}, home.Environment());
+        EXPECT_EQ(std::system("timeout 30 xdotool search --sync --name 'Kelp Garden' >/dev/null"), 0)
+            << "the game's window";
         SleepSeconds(3 + attempt);  // past start-up: before it there is nothing to save
-        kill(server, SIGKILL);
-        waitpid(server, nullptr, 0);
+        server.Kill();
         EXPECT_EQ(game.WaitForExit(20), 1) << game.ErrorOutput();
         EXPECT_NE(game.ErrorOutput().find("the display has gone away"), std::string::npos) << game.ErrorOutput();
         EXPECT_NE(ReadFile(home.progressFile()).find("reached = 2"), std::string::npos) << "progress saved";

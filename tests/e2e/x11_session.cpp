@@ -33,6 +33,40 @@ std::vector<std::string> SavedHome::Environment() const {
     return {"XDG_CONFIG_HOME=" + path + "/config", "XDG_DATA_HOME=" + path + "/data"};
 }
 
+PrivateXServer::PrivateXServer(int width, int height) {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-nolisten", "tcp", "-screen", "0",
+               size.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    // Xvfb writes the display's number, then a newline, once it takes
+    // connections. It ends if the pipe closes before the newline is through.
+    std::string number;
+    char byte = 0;
+    while (pid > 0 && read(fds[0], &byte, 1) == 1 && byte != '\n') number += byte;
+    close(fds[0]);
+    if (byte != '\n' || number.empty()) return;
+    display = ":" + number;
+    setenv("DISPLAY", display.c_str(), 1);
+}
+
+PrivateXServer::~PrivateXServer() { Stop(SIGTERM); }
+
+void PrivateXServer::Kill() { Stop(SIGKILL); }
+
+void PrivateXServer::Stop(int signal) {
+    if (pid <= 0) return;
+    kill(pid, signal);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+}
+
 namespace {
 
 int TemporaryFile(std::string& path) {

@@ -44,6 +44,25 @@ private:
     std::optional<int> status;
 };
 
+// An X server of the test's own on a free display, named in DISPLAY for the
+// test and the games it starts: games under test never meet, so tests may
+// run side by side.
+class PrivateXServer {
+public:
+    PrivateXServer(int width, int height);
+    ~PrivateXServer();
+    bool Started() const { return !display.empty(); }
+    // Ends the server at once, as a crash or a pulled cable would.
+    void Kill();
+
+    std::string display;  // ":N", empty if the server did not start
+
+private:
+    void Stop(int signal);
+
+    int pid = -1;
+};
+
 class X11Session {
 public:
     X11Session();
