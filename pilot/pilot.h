@@ -111,8 +111,9 @@ struct SearchLimits {
     int detourAfter = 8;
     int detours = 2;
     // Whole searches from the start, each going otherwise, before it gives up:
-    // one search wins or loses a deal by chance as much as by the maze.
-    int tries = 3;
+    // one search wins or loses a deal by chance as much as by the maze. Only
+    // a deal every try loses pays for them all.
+    int tries = 5;
     std::function<bool()> stop = nullptr;
 };
 struct SearchedPlay {
