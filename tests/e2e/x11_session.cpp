@@ -53,10 +53,20 @@ PrivateXServer::PrivateXServer(int width, int height) {
     close(fds[0]);
     if (byte != '\n' || number.empty()) return;
     display = ":" + number;
+    if (const char* before = std::getenv("DISPLAY")) displayBefore = before;
     setenv("DISPLAY", display.c_str(), 1);
 }
 
-PrivateXServer::~PrivateXServer() { Stop(SIGTERM); }
+// The tests after this one in the same process find the display they had.
+PrivateXServer::~PrivateXServer() {
+    Stop(SIGTERM);
+    if (!Started()) return;
+    if (displayBefore) {
+        setenv("DISPLAY", displayBefore->c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
+}
 
 void PrivateXServer::Kill() { Stop(SIGKILL); }
 

@@ -45,8 +45,8 @@ private:
 };
 
 // An X server of the test's own on a free display, named in DISPLAY for the
-// test and the games it starts: games under test never meet, so tests may
-// run side by side.
+// test and the games it starts until it ends: games under test never meet,
+// so tests may run side by side.
 class PrivateXServer {
 public:
     PrivateXServer(int width, int height);
@@ -61,6 +61,7 @@ private:
     void Stop(int signal);
 
     int pid = -1;
+    std::optional<std::string> displayBefore;
 };
 
 class X11Session {
