@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/wait.h>
 
@@ -21,8 +22,9 @@ TEST(GraphicsModes, TextFormAndEnumeration) {
     EXPECT_FALSE(GetDisplayMode(CountDisplayModes(), w, h, d, hz));
 }
 
-// The virtual display is at least 800 x 800: an 800 x 800 screen's window
-// fits it as asked, centred, and can be resized.
+// An 800 x 800 screen's window on a display whose 85 % holds 800 but not a
+// quarter more (the suite's is 1024 x 1024) keeps the asked size, centred,
+// and can be resized.
 TEST_F(Screen, OpensATitledResizableWindowThatFitsTheDisplay) {
     EXPECT_EQ(GetScreenWidth(), 800);
     EXPECT_EQ(GetScreenHeight(), 800);
@@ -36,10 +38,12 @@ TEST_F(Screen, OpensATitledResizableWindowThatFitsTheDisplay) {
     SDL_GetWindowPosition(window, &x, &y);
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 800);
-    SDL_Rect display{};
+    SDL_Rect display{}, usable{};
     ASSERT_EQ(SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &display), 0);
-    ASSERT_GE(display.w, 800);
-    ASSERT_GE(display.h, 800);
+    ASSERT_EQ(SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window), &usable), 0);
+    double room = 0.85 * std::min(usable.w, usable.h);
+    ASSERT_TRUE(room >= 800 && room < 1000) << "a display of " << usable.w << " x " << usable.h
+                                            << " scales the window; this test needs one near 1024 across";
     EXPECT_EQ(x, display.x + (display.w - 800) / 2);
     EXPECT_EQ(y, display.y + (display.h - 800) / 2);
     EXPECT_EQ(SDL_GetWindowTitle(window), ApplicationTitle());
