@@ -9,8 +9,6 @@ void tentity::update(float dt) {
     force = {};
 }
 
-void tentity::addForce(tvector f, tvector) { addTo(force, f); }
-
 void tspring::update(float) { springBetween(*bodyA, *bodyB, restLength, stiffness, damping); }
 
 EntityRef newEntity(tvector position, float mass) {
@@ -29,17 +27,6 @@ SpringRef newSpring(EntityRef bodyA, EntityRef bodyB, float restLength, float st
     spring->stiffness = stiffness;
     spring->damping = damping;
     return spring;
-}
-
-tvector springBetween(tentity& a, tentity& b, float restLength, float stiffness, float damping) {
-    tvector d = sub(a.position, b.position);
-    tvector n = normalize(d);
-    float l = length(d);
-    float closing = dot(sub(a.velocity, b.velocity), n);
-    tvector f = scale(n, stiffness * (restLength - l) - damping * closing);
-    a.addForce(f);
-    b.addForce(negate(f));
-    return f;
 }
 
 tvector springToPoint(tentity& body, tvector point, float restLength, float stiffness,

@@ -48,8 +48,9 @@ public:
     virtual ~tentity() = default;
     // Semi-implicit Euler: the new velocity moves the position.
     virtual void update(float dt);
-    // A point mass takes no torque; the offset is accepted and ignored.
-    virtual void addForce(tvector force, tvector offset = {});
+    // A point mass takes no torque; the offset is accepted and ignored. Not
+    // virtual: the fish's springs add forces hundreds of times a step.
+    void addForce(tvector f, tvector = {}) { addTo(force, f); }
 
     tvector position;
     float mass = 0;
@@ -72,8 +73,18 @@ using SpringRef = std::shared_ptr<tspring>;
 EntityRef newEntity(tvector position, float mass);
 SpringRef newSpring(EntityRef bodyA, EntityRef bodyB, float restLength, float stiffness,
                     float damping);
-// Equal and opposite forces; returns the force given to a.
-tvector springBetween(tentity& a, tentity& b, float restLength, float stiffness, float damping);
+// Equal and opposite forces; returns the force given to a. Inline: the
+// fish's springs are most of a world step.
+inline tvector springBetween(tentity& a, tentity& b, float restLength, float stiffness, float damping) {
+    tvector d = sub(a.position, b.position);
+    tvector n = normalize(d);
+    float l = length(d);
+    float closing = dot(sub(a.velocity, b.velocity), n);
+    tvector f = scale(n, stiffness * (restLength - l) - damping * closing);
+    a.addForce(f);
+    b.addForce(negate(f));
+    return f;
+}
 tvector springToPoint(tentity& body, tvector point, float restLength, float stiffness,
                       float damping);
 
