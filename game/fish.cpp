@@ -7,6 +7,10 @@ namespace {
 
 bool PlayerHolds() { return PLAYER && PLAYER->state == PLAYER_HOLDING; }
 
+bool Within(const Bounds& box, tvector p, float reach) {
+    return p.x >= box.left - reach && p.x <= box.right + reach && p.y >= box.top - reach && p.y <= box.bottom + reach;
+}
+
 tcolor TintA() { return newColor(1, 0.5f, 0.75f); }
 tcolor TintB() { return newColor(0.5f, 0.5f, 1); }
 
@@ -118,20 +122,27 @@ bool tfish::touch(tentity& body, float radius) {
     return touched;
 }
 
-void tfish::update(float dt) {
+void tfish::update(float dt, const SegmentRuns& runs) {
     head->addForce(scale(head->velocity, -70));
     float c = PlayerHolds() ? 25.0f : 50.0f;
     for (int i = 0; i <= segmentCount - 2; ++i)
         segments[i]->addForce(scale(segments[i]->velocity, -(strength / c + 2.5f)));
     tail->addForce(scale(tail->velocity, -70));
     // Segments at least three apart push each other off, so the chain cannot
-    // fold through itself.
-    for (int i = 0; i <= segmentCount - 5; ++i)
-        for (int j = i + 3; j <= segmentCount - 1; ++j) {
-            float reach = radii[i] + radii[j];
-            if (distanceSquared(segments[i]->position, segments[j]->position) < reach * reach)
-                springBetween(*segments[i], *segments[j], reach, 5000, 300);
+    // fold through itself. A run whose box is out of a segment's reach holds
+    // none it touches; the pairs left keep their order.
+    for (int i = 0; i <= segmentCount - 5; ++i) {
+        tvector at = segments[i]->position;
+        for (int r = (i + 3) / SegmentRuns::Length; r < runs.count; ++r) {
+            const SegmentRun& run = runs.run[r];
+            if (!Within(run.box, at, radii[i] + run.widest + 1)) continue;
+            for (int j = std::max(run.first, i + 3); j <= run.last; ++j) {
+                float reach = radii[i] + radii[j];
+                if (distanceSquared(at, segments[j]->position) < reach * reach)
+                    springBetween(*segments[i], *segments[j], reach, 5000, 300);
+            }
         }
+    }
     for (int i = 1; i <= segmentCount - 2; ++i) {
         float l = (radii[i - 1] + radii[i]) / 3 + (radii[i] + radii[i + 1]) / 3;
         float masses = segments[i - 1]->mass + segments[i]->mass;

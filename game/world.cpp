@@ -114,7 +114,7 @@ void SubStep(float sub) {
         if (BALLS[i]->collide(body, 15)) player.hurt = 1;
     });
     player.update(sub);
-    fish.update(sub);
+    fish.update(sub, runs);
     GOAL->update(sub);
 }
 

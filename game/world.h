@@ -290,7 +290,10 @@ public:
     virtual void touchedInHate();
     virtual void touchedInAnger();
     virtual void think(float dt);
-    virtual void update(float dt);
+    virtual void update(float dt) { update(dt, runs()); }
+    // The same, with the runs as the sub-step found them: segments far apart
+    // are not asked whether they touch.
+    void update(float dt, const SegmentRuns& runs);
     // End of step: the shocks shown, then cleared; the mood remembered.
     virtual void settle();
     virtual void drawGlow() const;

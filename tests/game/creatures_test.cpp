@@ -55,6 +55,33 @@ TEST(Fish, OnlySegmentsThreeApartRepelEachOther) {
     EXPECT_GT(pushed.y, 100.0f);
 }
 
+// A fish coiled so that its head meets a segment far down the chain, just
+// inside and just outside their reach, seen aslant: the head is pushed only
+// when they touch, whatever run of segments the other lies in.
+TEST(Fish, TheHeadMeetsAFarSegmentOnlyWithinTheirReach) {
+    FishRef fish = TwentySegments();
+    auto forceOnHead = [&](int other, float apart) {
+        for (int i = 0; i < 20; ++i) {
+            fish->segments[i]->position = {1000.0f * float(i), 1000.0f * float(i % 3)};
+            fish->segments[i]->velocity = fish->segments[i]->force = {};
+        }
+        fish->segments[0]->position = {0, 0};
+        float reach = fish->radii[0] + fish->radii[other];
+        fish->segments[other]->position = scale(normalize({1, 1}), reach * apart);
+        fish->update(0);
+        return fish->segments[0]->acceleration;
+    };
+    for (int other : {6, 11, 17, 19}) {
+        tvector alone = forceOnHead(other, 100);  // the chain's own pull only
+        tvector touching = sub(forceOnHead(other, 0.99f), alone);
+        EXPECT_LT(touching.x, -1.0f) << "segment " << other;
+        EXPECT_LT(touching.y, -1.0f) << "segment " << other;
+        tvector apart = sub(forceOnHead(other, 1.01f), alone);
+        EXPECT_NEAR(apart.x, 0, 1e-2f) << "segment " << other;
+        EXPECT_NEAR(apart.y, 0, 1e-2f) << "segment " << other;
+    }
+}
+
 TEST(Fish, TouchesResetTheTimers) {
     FishRef fish = TwentySegments();
     const float hates[][2] = {{-0.5f, 4}, {2, 3.5f}, {3.8f, 3.8f}};
