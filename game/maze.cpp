@@ -269,8 +269,8 @@ void tredbeam::update(float) {
     float t = LEVEL_CLOCK->elapsed * 100;
     float f = phase * 100;
     state = RED_OFF;
-    if (std::fmod(p + (t - f), p) > p - 100 && t > f - 50) state = RED_WARNING;
-    if (std::fmod(t - f, p) < on && t > f) state = RED_FIRING;
+    if (remainderOf(p + (t - f), p) > p - 100 && t > f - 50) state = RED_WARNING;
+    if (remainderOf(t - f, p) < on && t > f) state = RED_FIRING;
 }
 
 int tredbeam::collide(tentity& body, float radius, float dt) {

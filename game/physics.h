@@ -40,6 +40,14 @@ inline tvector normalize(tvector v) {
 inline tvector direction(tvector a, tvector b) { return normalize(sub(a, b)); }
 inline tvector directionScaled(tvector a, tvector b, float s) { return scale(direction(a, b), s); }
 
+// std::fmod's result, bit for bit, for a fraction of its cost: below 2^29
+// the quotient's whole part and the remainder are exact in double.
+inline float remainderOf(float x, float p) {
+    double q = std::trunc(double(x) / double(p));
+    if (!(std::fabs(q) < 0x1p29)) return std::fmod(x, p);
+    return std::copysign(float(double(x) - q * double(p)), x);  // a zero keeps x's sign, as fmod's does
+}
+
 // atan2 with x passed first: heading((0, 1)) is 0, heading((1, 0)) is 90.
 inline float heading(tvector v) { return std::atan2(v.x, v.y) * 180.0f / float(M_PI); }
 

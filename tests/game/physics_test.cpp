@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 
 using namespace kelp;
 
@@ -28,6 +31,27 @@ TEST(Vectors, HeadingPassesXFirst) {
     EXPECT_FLOAT_EQ(heading({0, -1}), 180.0f);
     EXPECT_FLOAT_EQ(cross({1, 0}, {0, 1}), 1.0f);
     EXPECT_FLOAT_EQ(perp({1, 2}).x, -2.0f);
+}
+
+// Red beams time their firing by it: any bit of difference from std::fmod
+// would change when a beam fires and so the whole world after.
+TEST(Vectors, RemainderOfIsFmodBitForBit) {
+    auto bits = [](float v) { return std::bit_cast<uint32_t>(v); };
+    auto same = [&](float x, float p) {
+        EXPECT_EQ(bits(remainderOf(x, p)), bits(std::fmod(x, p))) << x << " mod " << p;
+    };
+    std::mt19937 dice(7);
+    std::uniform_real_distribution<float> clock(-2000, 120000), period(1, 5000);
+    for (int i = 0; i < 200000; ++i) same(clock(dice), period(dice));
+    for (float period : {1.0f, 3.0f, 700.0f, 1234.5f})
+        for (float x : {0.0f, -0.0f, 7.0f * period, -5.0f * period, period - 0x1p-10f, 1e30f, -3e38f})
+            same(x, period);
+    same(5, 0.1f);
+    std::uniform_real_distribution<float> huge(0x1p30f, 0x1p50f), small(1, 10);
+    for (int i = 0; i < 1000; ++i) same(huge(dice), small(dice));
+    EXPECT_TRUE(std::isnan(remainderOf(std::nanf(""), 3)));
+    EXPECT_TRUE(std::isnan(remainderOf(INFINITY, 3)));
+    EXPECT_TRUE(std::isnan(remainderOf(4, 0)));
 }
 
 TEST(PointMass, UpdateIsSemiImplicitAndClearsTheForce) {
