@@ -159,7 +159,9 @@ enum BallState { BALL_AWAKE = 0, BALL_WARNING = 2, BALL_STRUCK = 3, BALL_IDLE = 
 // How a ball shows itself after its step.
 enum BallFace { FACE_LIT = 0, FACE_FLASH, FACE_DIM };
 
-class tBall {
+// Final, like the beams, the fish, the player and the goal: the world step's
+// calls on them need no dispatch.
+class tBall final {
 public:
     virtual ~tBall() = default;
     virtual void touch();
@@ -226,7 +228,7 @@ public:
 };
 using BeamRef = std::shared_ptr<tbeam>;
 
-class tbluebeam : public tbeam {
+class tbluebeam final : public tbeam {
 public:
     void settle() override;
     void draw() const override;
@@ -242,7 +244,7 @@ public:
 
 enum RedBeamState { RED_OFF = 0, RED_WARNING = 1, RED_FIRING = 2 };
 
-class tredbeam : public tbeam {
+class tredbeam final : public tbeam {
 public:
     void settle() override;
     void draw() const override;
@@ -278,7 +280,7 @@ struct SegmentRuns {
 
 enum FishMood { MOOD_CALM = 0, MOOD_SEEKING, MOOD_SHY, MOOD_SULKING, MOOD_CHARGING, MOOD_STUNG };
 
-class tfish {
+class tfish final {
 public:
     static constexpr int MaxSegments = 100;
     virtual ~tfish() = default;
@@ -338,7 +340,7 @@ enum PlayerState {
     PLAYER_HOLDING,
 };
 
-class tplayer {
+class tplayer final {
 public:
     virtual ~tplayer() = default;
     virtual void update(float dt);
@@ -369,7 +371,7 @@ PlayerRef newPlayer(EntityRef fishHead, tvector position);
 
 // ---- The goal --------------------------------------------------------------------------
 
-class tgoal : public tentity {
+class tgoal final : public tentity {
 public:
     void update(float dt) override;
     virtual void drawGoal() const;
