@@ -6,20 +6,28 @@
 // won, time left and machine time (min/median/max), and why each lost deal
 // was lost: the maze (tighter than the level allows) or the autopilot.
 //
-//   build/release/bench/deals [--straight] [--assist SPEED,TIME] [DEALS per level, default 24] [LEVEL]...
+//   build/release/bench/deals [--straight] [--assist SPEED,TIME] [--jobs N] [DEALS per level, default 24] [LEVEL]...
 //
 // --straight plays as the autopilot does in the window, never going back;
-// --assist plays with game speed SPEED % and TIME % more time.
+// --assist plays with game speed SPEED % and TIME % more time; --jobs plays
+// N deals at a time, each in a process of its own (the world is one per
+// process), handing the next deal to whichever finishes first.
 #include "app/autoplay.h"
 #include "pilot/pilot.h"
 
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using namespace kelp_app;
@@ -34,7 +42,9 @@ struct Study {
     std::vector<int> levels;
     bool straight = false;
     kelp::Assists assists;
+    int jobs = 1;
 };
+constexpr int MostJobs = 16;
 
 struct Played {
     uint32_t deal = 0;
@@ -103,17 +113,15 @@ std::string WhyLost(int level, const Played& p) {
     return why + "was held where it came nearest for the last " + std::to_string(int(p.stuckFor)) + " s";
 }
 
-void StudyLevel(const Study& study, int level) {
-    std::vector<Played> plays;
-    for (uint32_t deal : RandomDeals(level, study.deals)) {
-        plays.push_back(Play(study, level, deal));
-        const Played& p = plays.back();
-        std::printf("level %d deal %10u: %s  dealt again %3d  press %5.1f  %6.1f s left  %6.1f s of machine time%s\n",
-                    level, p.deal, p.won ? "won " : "lost", p.redeals, double(p.press), double(p.timeLeft), p.seconds,
-                    p.won ? "" : ("  (the fish came within " + std::to_string(int(p.closest)) + " of home, at (" +
-                                  std::to_string(int(p.stuckAt.x)) + ", " + std::to_string(int(p.stuckAt.y)) + "))").c_str());
-        std::fflush(stdout);
-    }
+void PrintPlay(int level, const Played& p) {
+    std::printf("level %d deal %10u: %s  dealt again %3d  press %5.1f  %6.1f s left  %6.1f s of machine time%s\n",
+                level, p.deal, p.won ? "won " : "lost", p.redeals, double(p.press), double(p.timeLeft), p.seconds,
+                p.won ? "" : ("  (the fish came within " + std::to_string(int(p.closest)) + " of home, at (" +
+                              std::to_string(int(p.stuckAt.x)) + ", " + std::to_string(int(p.stuckAt.y)) + "))").c_str());
+    std::fflush(stdout);
+}
+
+void PrintLevel(const Study& study, int level, const std::vector<Played>& plays) {
     std::vector<double> left, seconds;
     int won = 0, redealt = 0;
     for (const Played& p : plays) {
@@ -130,6 +138,164 @@ void StudyLevel(const Study& study, int level) {
     std::fflush(stdout);
 }
 
+// Every deal of the study, level by level.
+struct Work {
+    int level = 0;
+    uint32_t deal = 0;
+};
+
+std::vector<Work> WorkOf(const Study& study) {
+    std::vector<Work> work;
+    for (int level : study.levels)
+        for (uint32_t deal : RandomDeals(level, study.deals)) work.push_back({level, deal});
+    return work;
+}
+
+// Prints each deal once those before it are in, and each level once its deals are.
+class Report {
+public:
+    Report(const Study& study, const std::vector<Work>& work)
+        : study(study), work(work), plays(work.size()), in(work.size()) {}
+    void add(size_t index, const Played& played) {
+        plays[index] = played;
+        in[index] = true;
+        for (; printed < work.size() && in[printed]; ++printed) {
+            PrintPlay(work[printed].level, plays[printed]);
+            bool levelDone = printed + 1 == work.size() || work[printed + 1].level != work[printed].level;
+            if (levelDone) PrintLevel(study, work[printed].level, {plays.begin() + levelStart, plays.begin() + printed + 1});
+            if (levelDone) levelStart = printed + 1;
+        }
+    }
+
+private:
+    const Study& study;
+    const std::vector<Work>& work;
+    std::vector<Played> plays;
+    std::vector<bool> in;
+    size_t printed = 0, levelStart = 0;
+};
+
+bool WriteAll(int fd, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = write(fd, bytes, size);
+        if (n <= 0) return false;
+        bytes += n, size -= size_t(n);
+    }
+    return true;
+}
+
+bool ReadAll(int fd, void* data, size_t size) {
+    char* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        ssize_t n = read(fd, bytes, size);
+        if (n <= 0) return false;
+        bytes += n, size -= size_t(n);
+    }
+    return true;
+}
+
+// A worker process: plays the deal whose index it is sent, sends back what
+// came of it, and ends when sent none.
+struct Worker {
+    pid_t pid = -1;
+    int tasks = -1, results = -1;
+    size_t playing = SIZE_MAX;
+};
+
+constexpr uint32_t NoMoreWork = UINT32_MAX;
+static_assert(std::is_trivially_copyable_v<Played>, "sent whole through a pipe");
+
+[[noreturn]] void WorkOn(const Study& study, const std::vector<Work>& work, int tasks, int results) {
+    InitSystemLayer();
+    uint32_t index = 0;
+    while (ReadAll(tasks, &index, sizeof index) && index != NoMoreWork) {
+        Played played = Play(study, work[index].level, work[index].deal);
+        if (!WriteAll(results, &index, sizeof index) || !WriteAll(results, &played, sizeof played)) _exit(1);
+    }
+    _exit(0);
+}
+
+// The child closes its elders' pipes: each worker's are held by the study alone.
+Worker StartWorker(const Study& study, const std::vector<Work>& work, const std::vector<Worker>& elders) {
+    int tasks[2], results[2];
+    if (pipe(tasks) != 0) return {};
+    if (pipe(results) != 0) {
+        close(tasks[0]), close(tasks[1]);
+        return {};
+    }
+    std::fflush(stdout);
+    pid_t pid = fork();
+    if (pid == 0) {
+        for (const Worker& elder : elders) close(elder.tasks), close(elder.results);
+        close(tasks[1]), close(results[0]);
+        WorkOn(study, work, tasks[0], results[1]);
+    }
+    close(tasks[0]), close(results[1]);
+    if (pid < 0) close(tasks[1]), close(results[0]);
+    return {pid, tasks[1], results[0]};
+}
+
+bool Hand(Worker& worker, size_t& next, size_t count) {
+    uint32_t index = next < count ? uint32_t(next++) : NoMoreWork;
+    worker.playing = index == NoMoreWork ? SIZE_MAX : index;
+    return WriteAll(worker.tasks, &index, sizeof index);
+}
+
+bool TakeResult(Worker& worker, const std::vector<Work>& work, Report& report) {
+    uint32_t index = 0;
+    Played played;
+    if (ReadAll(worker.results, &index, sizeof index) && ReadAll(worker.results, &played, sizeof played) &&
+        index == worker.playing) {
+        report.add(index, played);
+        return true;
+    }
+    const Work& lost = work[worker.playing];
+    std::fprintf(stderr, "deals: the process playing level %d deal %u ended before it\n", lost.level, lost.deal);
+    return false;
+}
+
+void StopWorkers(std::vector<Worker>& workers, bool atOnce) {
+    for (Worker& w : workers) {
+        close(w.tasks), close(w.results);
+        if (atOnce) kill(w.pid, SIGTERM);
+        waitpid(w.pid, nullptr, 0);
+    }
+}
+
+// The deals played `study.jobs` at a time. False, having said why, if a
+// worker could not be started or ended before its deal did.
+bool StudyInParallel(const Study& study, const std::vector<Work>& work) {
+    Report report(study, work);
+    std::vector<Worker> workers;
+    size_t next = 0, done = 0;
+    bool whole = true;
+    for (int j = 0; j < study.jobs && next < work.size() && whole; ++j) {
+        Worker worker = StartWorker(study, work, workers);
+        if (worker.pid > 0) workers.push_back(worker);
+        whole = worker.pid > 0 && Hand(workers.back(), next, work.size());
+        if (!whole) std::fprintf(stderr, "deals: could not start a worker process\n");
+    }
+    while (done < work.size() && whole) {
+        std::vector<pollfd> waiting;
+        for (const Worker& w : workers) waiting.push_back({w.playing == SIZE_MAX ? -1 : w.results, POLLIN, 0});
+        if (poll(waiting.data(), waiting.size(), -1) < 0) continue;
+        for (size_t w = 0; w < workers.size() && whole; ++w) {
+            if (waiting[w].revents == 0) continue;
+            whole = TakeResult(workers[w], work, report) && Hand(workers[w], next, work.size());
+            done += whole;
+        }
+    }
+    StopWorkers(workers, !whole);
+    return whole;
+}
+
+void StudyInTurn(const Study& study, const std::vector<Work>& work) {
+    InitSystemLayer();
+    Report report(study, work);
+    for (size_t i = 0; i < work.size(); ++i) report.add(i, Play(study, work[i].level, work[i].deal));
+}
+
 bool ParseAssists(const char* text, kelp::Assists& assists) {
     return std::sscanf(text, "%d,%d", &assists.speedPercent, &assists.moreTimePercent) == 2 && assists.valid();
 }
@@ -137,7 +303,6 @@ bool ParseAssists(const char* text, kelp::Assists& assists) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    InitSystemLayer();
     Study study;
     bool counted = false;
     for (int i = 1; i < argc; ++i) {
@@ -148,6 +313,12 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "deals: --assist wants SPEED,TIME as the settings offer them, e.g. 70,50\n");
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--jobs") == 0 && i + 1 < argc) {
+            study.jobs = std::atoi(argv[++i]);
+            if (study.jobs < 1 || study.jobs > MostJobs) {
+                std::fprintf(stderr, "deals: --jobs wants from 1 to %d deals at a time\n", MostJobs);
+                return 2;
+            }
         } else if (!counted) {
             study.deals = std::max(1, std::atoi(argv[i]));
             counted = true;
@@ -156,5 +327,7 @@ int main(int argc, char** argv) {
         }
     }
     if (study.levels.empty()) study.levels = {1, 2, 3, 4, 5, 6};
-    for (int level : study.levels) StudyLevel(study, level);
+    std::vector<Work> work = WorkOf(study);
+    if (study.jobs == 1) StudyInTurn(study, work);
+    else if (!StudyInParallel(study, work)) return 1;
 }
