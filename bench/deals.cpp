@@ -161,9 +161,11 @@ public:
         in[index] = true;
         for (; printed < work.size() && in[printed]; ++printed) {
             PrintPlay(work[printed].level, plays[printed]);
-            bool levelDone = printed + 1 == work.size() || work[printed + 1].level != work[printed].level;
-            if (levelDone) PrintLevel(study, work[printed].level, {plays.begin() + levelStart, plays.begin() + printed + 1});
-            if (levelDone) levelStart = printed + 1;
+            size_t end = printed + 1;
+            if (end == work.size() || work[end].level != work[printed].level) {
+                PrintLevel(study, work[printed].level, {plays.begin() + levelStart, plays.begin() + end});
+                levelStart = end;
+            }
         }
     }
 
