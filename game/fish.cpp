@@ -7,10 +7,6 @@ namespace {
 
 bool PlayerHolds() { return PLAYER && PLAYER->state == PLAYER_HOLDING; }
 
-bool Within(const Bounds& box, tvector p, float reach) {
-    return p.x >= box.left - reach && p.x <= box.right + reach && p.y >= box.top - reach && p.y <= box.bottom + reach;
-}
-
 tcolor TintA() { return newColor(1, 0.5f, 0.75f); }
 tcolor TintB() { return newColor(0.5f, 0.5f, 1); }
 
@@ -135,7 +131,7 @@ void tfish::update(float dt, const SegmentRuns& runs) {
         tvector at = segments[i]->position;
         for (int r = (i + 3) / SegmentRuns::Length; r < runs.count; ++r) {
             const SegmentRun& run = runs.run[r];
-            if (!Within(run.box, at, radii[i] + run.widest + 1)) continue;
+            if (!run.box.near(at, radii[i] + run.widest + 1)) continue;
             for (int j = std::max(run.first, i + 3); j <= run.last; ++j) {
                 float reach = radii[i] + radii[j];
                 if (distanceSquared(at, segments[j]->position) < reach * reach)

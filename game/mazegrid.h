@@ -38,6 +38,10 @@ using BeamSet = IndexSet<MaxMazeBeams>;
 
 struct Bounds {
     float left, top, right, bottom;
+    // Whether `p` lies within `reach` of the box on both axes.
+    bool near(tvector p, float reach) const {
+        return p.x >= left - reach && p.x <= right + reach && p.y >= top - reach && p.y <= bottom + reach;
+    }
 };
 
 class MazeGrid {

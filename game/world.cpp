@@ -46,13 +46,9 @@ namespace {
 // line or ends. One more for rounding.
 constexpr float BallReach = 101, BeamReach = 26;
 
-// A ball as far as its reach beyond every point of the box, with one more
-// for rounding.
-bool BallBeyond(const tBall& ball, const SegmentRun& run) {
-    float reach = std::max(run.widest + 10, 100.0f) + 1;
-    tvector p = ball.position;
-    return p.x < run.box.left - reach || p.x > run.box.right + reach || p.y < run.box.top - reach ||
-           p.y > run.box.bottom + reach;
+// A ball within its reach of the box, with one more for rounding.
+bool BallNear(const tBall& ball, const SegmentRun& run) {
+    return run.box.near(ball.position, std::max(run.widest + 10, 100.0f) + 1);
 }
 
 // The balls and beams within reach of the fish and of the player. The others
@@ -86,7 +82,7 @@ void SubStep(float sub) {
     };
     c.fishBalls.forEach([&](int i) {
         tBall& ball = *BALLS[i];
-        runsNear([&](const SegmentRun& run) { return !BallBeyond(ball, run); },
+        runsNear([&](const SegmentRun& run) { return BallNear(ball, run); },
                  [&](tentity& segment, int j) {
                      if (ball.reaches(segment, fish.radii[j])) ball.collide(segment, fish.radii[j]);
                  });

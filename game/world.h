@@ -159,8 +159,8 @@ enum BallState { BALL_AWAKE = 0, BALL_WARNING = 2, BALL_STRUCK = 3, BALL_IDLE = 
 // How a ball shows itself after its step.
 enum BallFace { FACE_LIT = 0, FACE_FLASH, FACE_DIM };
 
-// Final, like the beams, the fish, the player and the goal: the world step's
-// calls on them need no dispatch.
+// Final, like the beams, the fish, the player and the goal: a call made
+// through one of their own types needs no dispatch.
 class tBall final {
 public:
     virtual ~tBall() = default;
