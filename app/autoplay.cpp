@@ -30,9 +30,14 @@ AutoplayResult autoplayLevel(int level, uint32_t seed, ReplayRecorder* recorder,
     kelp_pilot::SearchLimits limits;
     limits.stop = stop;
     kelp_pilot::SearchedPlay play = kelp_pilot::searchForWin(searched, limits);
-    AutoplayResult result{play.won,    play.stopped,      play.steps.size(),
-                          0,           play.rewinds,      play.closest,
-                          play.nearestPoint, float(play.nearestStep) * STEP_TIME};
+    AutoplayResult result{.won = play.won,
+                          .stopped = play.stopped,
+                          .frames = play.steps.size(),
+                          .rewinds = play.rewinds,
+                          .tries = play.tries,
+                          .closest = play.closest,
+                          .nearestPoint = play.nearestPoint,
+                          .nearestAt = float(play.nearestStep) * STEP_TIME};
     if (play.won) result.timeLeft = GOAL->deadline - play.finishedAt;
     if (recorder && !play.stopped) record(searched, play.steps, *recorder);
     return result;

@@ -15,6 +15,7 @@ struct AutoplayResult {
     uint64_t frames = 0;   // steps until the fish came home, or the clock ran out
     float timeLeft = 0;    // on the level's clock when the fish came home
     int rewinds = 0;       // times the search went back
+    int tries = 0;         // searches from the level's start it took
     float closest = 0;     // the fish's nearest to the goal along the ways
     kelp::tvector nearestPoint;  // where its head was then,
     float nearestAt = 0;         // so many seconds into the level

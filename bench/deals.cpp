@@ -53,6 +53,7 @@ struct Played {
     kelp::tvector stuckAt;  // where the fish came nearest home,
     float stuckFor = 0;     // and how long before the clock ran out
     int redeals = 0;
+    int tries = 0;  // searches from the start; 0 when played straight
     double seconds = 0;
 };
 
@@ -85,6 +86,7 @@ Played Play(const Study& study, int level, uint32_t deal) {
                                            : autoplayLevel(level, deal, nullptr, {}, study.assists);
     played.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     played.won = result.won;
+    played.tries = result.tries;
     played.timeLeft = result.timeLeft;
     played.closest = result.closest;
     played.stuckAt = result.nearestPoint;
@@ -114,8 +116,9 @@ std::string WhyLost(int level, const Played& p) {
 }
 
 void PrintPlay(int level, const Played& p) {
-    std::printf("level %d deal %10u: %s  dealt again %3d  press %5.1f  %6.1f s left  %6.1f s of machine time%s\n",
+    std::printf("level %d deal %10u: %s  dealt again %3d  press %5.1f  %6.1f s left  %6.1f s of machine time%s%s\n",
                 level, p.deal, p.won ? "won " : "lost", p.redeals, double(p.press), double(p.timeLeft), p.seconds,
+                p.tries > 0 ? (", " + std::to_string(p.tries) + (p.tries == 1 ? " try" : " tries")).c_str() : "",
                 p.won ? "" : ("  (the fish came within " + std::to_string(int(p.closest)) + " of home, at (" +
                               std::to_string(int(p.stuckAt.x)) + ", " + std::to_string(int(p.stuckAt.y)) + "))").c_str());
     std::fflush(stdout);
@@ -123,16 +126,18 @@ void PrintPlay(int level, const Played& p) {
 
 void PrintLevel(const Study& study, int level, const std::vector<Played>& plays) {
     std::vector<double> left, seconds;
-    int won = 0, redealt = 0;
+    int won = 0, redealt = 0, firstTry = 0;
     for (const Played& p : plays) {
         seconds.push_back(p.seconds);
         redealt += p.redeals > 0;
         if (p.won) ++won, left.push_back(p.timeLeft);
+        firstTry += p.won && p.tries == 1;
     }
     Spread l = SpreadOf(left), s = SpreadOf(seconds);
     std::printf("level %d: %d of %d deals won (%d dealt again); time left %.1f/%.1f/%.1f s; machine time "
                 "%.1f/%.1f/%.1f s (min/median/max)\n",
                 level, won, study.deals, redealt, l.min, l.median, l.max, s.min, s.median, s.max);
+    if (!study.straight) std::printf("  %d deals won on the search's first try\n", firstTry);
     for (const Played& p : plays)
         if (!p.won) std::printf("  deal %u lost: %s\n", p.deal, WhyLost(level, p).c_str());
     std::fflush(stdout);
