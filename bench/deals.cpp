@@ -115,12 +115,21 @@ std::string WhyLost(int level, const Played& p) {
     return why + "was held where it came nearest for the last " + std::to_string(int(p.stuckFor)) + " s";
 }
 
+std::string TriesTaken(const Played& p) {
+    if (p.tries == 0) return "";
+    return ", " + std::to_string(p.tries) + (p.tries == 1 ? " try" : " tries");
+}
+
+std::string WhereHeld(const Played& p) {
+    if (p.won) return "";
+    return "  (the fish came within " + std::to_string(int(p.closest)) + " of home, at (" +
+           std::to_string(int(p.stuckAt.x)) + ", " + std::to_string(int(p.stuckAt.y)) + "))";
+}
+
 void PrintPlay(int level, const Played& p) {
     std::printf("level %d deal %10u: %s  dealt again %3d  press %5.1f  %6.1f s left  %6.1f s of machine time%s%s\n",
                 level, p.deal, p.won ? "won " : "lost", p.redeals, double(p.press), double(p.timeLeft), p.seconds,
-                p.tries > 0 ? (", " + std::to_string(p.tries) + (p.tries == 1 ? " try" : " tries")).c_str() : "",
-                p.won ? "" : ("  (the fish came within " + std::to_string(int(p.closest)) + " of home, at (" +
-                              std::to_string(int(p.stuckAt.x)) + ", " + std::to_string(int(p.stuckAt.y)) + "))").c_str());
+                TriesTaken(p).c_str(), WhereHeld(p).c_str());
     std::fflush(stdout);
 }
 
